@@ -1,0 +1,55 @@
+# morv_add_external(<target> NAME <class name> ENTRY <ext_main|main> [EXTENSION] SOURCES ... [LIBS ...])
+#
+# Builds one host external as a loadable module named after its class, exporting nothing but its
+# registration entry.  Host operations stay undefined in the module and are resolved at load time
+# by whatever host loads it: the stand-in host here, the real host where the vendor's SDK is used.
+# EXTENSION puts the module in the package's "extensions" folder (loaded at start-up) instead of
+# "externals".
+
+# The seam the externals compile against: the vendor's SDK headers when MAX_SDK_DIR is given,
+# otherwise the package's own declarations of the same interface.
+add_library(morv_seam INTERFACE)
+if(MAX_SDK_DIR)
+    find_path(MORV_SDK_MAX_INCLUDES ext.h REQUIRED NO_DEFAULT_PATH PATHS ${MAX_SDK_DIR}
+              PATH_SUFFIXES source/max-sdk-base/c74support/max-includes c74support/max-includes max-includes)
+    find_path(MORV_SDK_MSP_INCLUDES z_dsp.h REQUIRED NO_DEFAULT_PATH PATHS ${MAX_SDK_DIR}
+              PATH_SUFFIXES source/max-sdk-base/c74support/msp-includes c74support/msp-includes msp-includes)
+    target_include_directories(morv_seam SYSTEM INTERFACE ${MORV_SDK_MAX_INCLUDES} ${MORV_SDK_MSP_INCLUDES})
+    message(STATUS "externals compile against the Max SDK in ${MAX_SDK_DIR}")
+else()
+    target_include_directories(morv_seam INTERFACE ${PROJECT_SOURCE_DIR}/host/seam)
+endif()
+# The host's interface passes every routine as the generic 'method' type; casting to it is the
+# interface's own idiom, not a fault.
+target_compile_options(morv_seam INTERFACE -Wno-cast-function-type)
+
+if(APPLE)
+    set(MORV_MODULE_SUFFIX ".mxo")
+elseif(WIN32)
+    set(MORV_MODULE_SUFFIX ".mxe64")
+else()
+    set(MORV_MODULE_SUFFIX ".mxl_${CMAKE_SYSTEM_PROCESSOR}")
+endif()
+
+function(morv_add_external target)
+    cmake_parse_arguments(ARG "EXTENSION" "NAME;ENTRY" "SOURCES;LIBS" ${ARGN})
+    add_library(${target} MODULE ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE morv_seam ${ARG_LIBS})
+    if(ARG_EXTENSION)
+        set(outdir ${MORV_EXTENSIONS_DIR})
+    else()
+        set(outdir ${MORV_EXTERNALS_DIR})
+    endif()
+    set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME "${ARG_NAME}" PREFIX "" SUFFIX "${MORV_MODULE_SUFFIX}"
+        LIBRARY_OUTPUT_DIRECTORY ${outdir}
+        C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    if(APPLE)
+        target_link_options(${target} PRIVATE -undefined dynamic_lookup)
+    elseif(NOT WIN32)
+        set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports)
+        file(WRITE ${script} "{ global: ${ARG_ENTRY}; local: *; };\n")
+        target_link_options(${target} PRIVATE -Wl,--version-script=${script})
+        set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
+    endif()
+endfunction()

@@ -1,0 +1,21 @@
+# morv_add_test(<name> SOURCES ... [LIBS ...] [MODULES ...] [LABELS ...])
+#
+# One GoogleTest executable; its cases are registered with CTest one by one.  Test code finds the
+# built modules through MORV_EXTERNALS_DIR and MORV_EXTENSIONS_DIR, and MODULES makes sure the
+# modules it loads are built first.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(morv_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;MODULES;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
+    target_compile_definitions(${name} PRIVATE
+        MORV_EXTERNALS_DIR="${MORV_EXTERNALS_DIR}" MORV_EXTENSIONS_DIR="${MORV_EXTENSIONS_DIR}"
+        MORV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    if(ARG_MODULES)
+        add_dependencies(${name} ${ARG_MODULES})
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()

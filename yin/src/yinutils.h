@@ -1,0 +1,17 @@
+// yinutils - the YIN lag estimator and the Hann window utility.
+//
+// yin_calculate_lag finds the fundamental period of one frame of single-precision samples: a
+// difference function built from the autocorrelation and the running energies of the shifted
+// window, normalised by its cumulative mean; every dip refined by a parabola; the first dip within
+// `threshold` of the deepest one chosen.  It reads frame[0 .. 2*max_lag - 2], writes acf[0 ..
+// max_lag - 1] (acf[0] is the frame's energy, which callers read back) and *aperiodicity, and
+// nothing else.  It allocates nothing and keeps no state, so it is safe in the audio thread and
+// re-entrant across instances.
+#pragma once
+
+// Returns the period in samples, fractional; max_lag when the frame has no usable dip.
+double yin_calculate_lag(const float *frame, float *acf, int max_lag, double threshold,
+                         double max_aperiodicity, double *aperiodicity);
+
+// A periodic Hann window of n floats from malloc (the caller frees it); null for negative n.
+float *hanning_window(int n);
