@@ -1,0 +1,1 @@
+# The lag estimator: library, tests, benchmark.

@@ -1,0 +1,1 @@
+# The zid~ module: object, geometry, buffering; tests and benchmark.
