@@ -1,0 +1,262 @@
+// zid~ - fundamental frequency, RMS amplitude and periodicity of a signal by the YIN method.
+//
+// The host drives the object: main registers the class, yin_new builds an instance from its box,
+// yin_dsp hands yin_perform to the signal chain, yin_perform buffers and analyses in the audio
+// thread, and yin_output sends the results from the scheduler.  Messages and attribute setters
+// only store values; the geometry that depends on them is re-derived lazily by the perform
+// routine when `param_version` moves, so nothing outside the audio thread touches the arrays.
+//
+// Threads meet only through fields of yin_t, each accessed through std::atomic_ref: parameters
+// and flags relaxed, published by a release increment of `param_version` that the perform routine
+// reads with acquire; results stored before the clock is set, the last of them with release, and
+// read back in yin_output starting with an acquire load of that one.  No locks, no blocking.
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "ext.h"
+#include "ext_obex.h"
+#include "z_dsp.h"
+#include "yin.h"
+#include "yinutils.h"
+#include "yin_arrays.h"
+#include "yin_decimate.h"
+#include "yin_geometry.h"
+
+namespace {
+
+t_class *yin_class = nullptr;
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+static_assert(std::atomic_ref<double>::is_always_lock_free &&
+                  std::atomic_ref<int32_t>::is_always_lock_free &&
+                  std::atomic_ref<uint32_t>::is_always_lock_free &&
+                  std::atomic_ref<long>::is_always_lock_free,
+              "the hand-off between threads must not fall back on locks");
+
+template <class T>
+T load(T &field, std::memory_order order = relaxed) {
+    return std::atomic_ref<T>(field).load(order);
+}
+
+template <class T>
+void store(T &field, T value, std::memory_order order = relaxed) {
+    std::atomic_ref<T>(field).store(value, order);
+}
+
+// Publishes every parameter stored before it to the next perform call.
+void bump_version(yin_t *x) {
+    std::atomic_ref<uint32_t>(x->param_version).fetch_add(1, std::memory_order_release);
+}
+
+bool is_number(const t_atom *a) {
+    const long type = atom_gettype(a);
+    return type == A_LONG || type == A_FLOAT;
+}
+
+int32_t clamp_down(int32_t down) {
+    return down < 0 ? 0 : (down > 3 ? 3 : down);
+}
+double clamp_minfreq(double minfreq) {
+    return minfreq < 0.0 ? 0.0 : minfreq;
+}
+double clamp_period(double period) {
+    return period < 0.0 ? 0.0 : (period > 250.0 ? 250.0 : period);
+}
+
+// ---- audio thread -----------------------------------------------------------------------------
+
+void derive_geometry(yin_t *x, uint32_t version) {
+    const yin_geometry g = yin_derive_geometry(load(x->samplerate), load(x->max_vector_size),
+                                               load(x->down), load(x->minfreq), load(x->period));
+    bool have_arrays = x->buffer != nullptr;
+    if (g.window_size != x->window_size || g.hop_size != x->hop_size)
+        have_arrays =
+            yin_resize_arrays(&x->buffer, g.buffer_length(), &x->acf, g.acf_length(), std::realloc);
+    // Without arrays the sizes stay 0, so the next derivation tries to allocate again.
+    x->window_size = have_arrays ? g.window_size : 0;
+    x->max_lag = have_arrays ? g.max_lag : 0;
+    x->hop_size = have_arrays ? g.hop_size : 0;
+    x->applied_down = g.down;
+    x->analysis_rate = g.analysis_rate;
+    x->fill = 0;
+    x->applied_version = version;
+}
+
+void analyse(yin_t *x) {
+    double aperiodicity = 1.0;
+    const double lag =
+        yin_calculate_lag(x->buffer, x->acf, x->max_lag, load(x->threshold), 1.0, &aperiodicity);
+    const float energy = x->acf[0];
+    const double amplitude =
+        energy > 0.0f ? static_cast<double>(std::sqrt(energy / static_cast<float>(x->window_size)))
+                      : 0.0;
+    store(x->frequency, x->analysis_rate / lag);
+    store(x->periodicity, 1.0 - std::sqrt(aperiodicity));
+    store(x->amplitude, amplitude, std::memory_order_release);
+    clock_fdelay(x->clock, 0);
+    // After the clock: a bang that came in while this analysis ran is answered by it.
+    store(x->triggered, int32_t{0});
+}
+
+void yin_perform(t_object *object, t_object *, double **ins, long numins, double **, long,
+                 long sampleframes, long, void *) {
+    yin_t *x = reinterpret_cast<yin_t *>(object);
+    // Unsigned counters wrap; a geometry is current only for the exact version it was made for.
+    const uint32_t version = load(x->param_version, std::memory_order_acquire);
+    if (version != x->applied_version)
+        derive_geometry(x, version);
+
+    if (load(x->x_obj.z_disabled) || !load(x->active) || !x->buffer || numins < 1)
+        return;
+
+    const int32_t n = x->window_size;
+    // Never more than the room left in the hop: a longer vector than announced is cut.
+    x->fill += yin_decimate(ins[0], sampleframes, x->applied_down, x->buffer + 2 * n + x->fill,
+                            x->hop_size - x->fill);
+    if (x->fill < x->hop_size)
+        return;
+
+    yin_slide(x->buffer, 2 * n, x->hop_size);
+    if (load(x->period) > 0.0 || load(x->triggered))
+        analyse(x);
+    x->fill = 0;
+}
+
+// ---- scheduler --------------------------------------------------------------------------------
+
+void yin_output(yin_t *x) {
+    const double amplitude = load(x->amplitude, std::memory_order_acquire);
+    const double frequency = load(x->frequency);
+    const double periodicity = load(x->periodicity);
+    outlet_float(x->periodicity_outlet, periodicity);
+    outlet_float(x->amplitude_outlet, amplitude);
+    outlet_float(x->frequency_outlet, frequency);
+}
+
+// ---- main or scheduler thread -----------------------------------------------------------------
+
+void yin_dsp(yin_t *x, t_object *dsp64, short *, double samplerate, long maxvectorsize, long) {
+    store(x->max_vector_size, static_cast<int32_t>(maxvectorsize));
+    // A NaN rate is not "0 or below" and passes; the geometry copes with it.
+    store(x->samplerate, samplerate <= 0.0 ? 44100.0 : samplerate);
+    bump_version(x);
+    dsp_add64(dsp64, reinterpret_cast<t_object *>(x), yin_perform, 0, nullptr);
+}
+
+void yin_trigger(yin_t *x) {
+    store(x->triggered, int32_t{1});
+}
+
+void yin_threshold(yin_t *x, double value) {
+    store(x->threshold, value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value));
+}
+
+void yin_active(yin_t *x, t_symbol *, short argc, t_atom *argv) {
+    if (argc > 0 && is_number(argv))
+        store(x->active, static_cast<int32_t>(atom_getlong(argv)) != 0 ? int32_t{1} : int32_t{0});
+}
+
+t_max_err yin_set_down_attr(yin_t *x, void *, long argc, t_atom *argv) {
+    if (argc > 0 && is_number(argv)) {
+        store(x->down, clamp_down(static_cast<int32_t>(atom_getlong(argv))));
+        bump_version(x);
+    }
+    return MAX_ERR_NONE;
+}
+
+t_max_err yin_set_minfreq_attr(yin_t *x, void *, long argc, t_atom *argv) {
+    if (argc > 0 && is_number(argv)) {
+        store(x->minfreq, clamp_minfreq(atom_getfloat(argv)));
+        bump_version(x);
+    }
+    return MAX_ERR_NONE;
+}
+
+t_max_err yin_set_period_attr(yin_t *x, void *, long argc, t_atom *argv) {
+    if (argc > 0 && is_number(argv)) {
+        store(x->period, clamp_period(atom_getfloat(argv)));
+        bump_version(x);
+    }
+    return MAX_ERR_NONE;
+}
+
+void *yin_new(t_symbol *, short argc, t_atom *argv) {
+    yin_t *x = static_cast<yin_t *>(object_alloc(yin_class));
+    if (!x)
+        return nullptr;
+    const long plain = attr_args_offset(argc, argv);
+    x->down = 2;
+    x->minfreq = 60.0;
+    x->period = 5.0;
+    if (plain >= 1 && is_number(&argv[0]))
+        x->down = clamp_down(static_cast<int32_t>(atom_getlong(&argv[0])));
+    if (plain >= 2 && is_number(&argv[1]))
+        x->minfreq = clamp_minfreq(atom_getfloat(&argv[1]));
+    if (plain >= 3 && is_number(&argv[2]))
+        x->period = clamp_period(atom_getfloat(&argv[2]));
+
+    z_dsp_setup(&x->x_obj, 1);
+    // Each outlet lands left of the ones before it: periodicity right, frequency left.
+    x->periodicity_outlet = floatout(x);
+    x->amplitude_outlet = floatout(x);
+    x->frequency_outlet = floatout(x);
+
+    x->buffer = nullptr;
+    x->acf = nullptr;
+    x->window_size = x->max_lag = x->hop_size = x->max_vector_size = 0;
+    x->applied_down = x->fill = 0;
+    x->analysis_rate = 0.0;
+    x->threshold = 0.1;
+    x->triggered = 0;
+    x->frequency = x->amplitude = x->periodicity = 0.0;
+    x->active = 1;
+    x->param_version = x->applied_version = 0;
+    x->clock = clock_new(x, reinterpret_cast<method>(yin_output));
+
+    attr_args_process(x, argc, argv);
+    return x;
+}
+
+void yin_free(yin_t *x) {
+    z_dsp_free(&x->x_obj);  // no perform call follows, so the arrays are ours alone
+    yin_release_arrays(&x->buffer, &x->acf);
+    freeobject(x->clock);
+}
+
+void add_attribute(t_class *c, const char *name, const char *type, long offset, const char *label,
+                   method setter, const char *order) {
+    class_addattr(c, attr_offset_new(name, gensym(type), 0, nullptr, nullptr, offset));
+    class_attr_addattr_format(c, name, "label", gensym("symbol"), 0, "s", gensym_tr(label));
+    void *attr = class_attr_get(c, gensym(name));
+    object_method(attr, gensym("setmethod"), gensym("get"), nullptr);
+    object_method(attr, gensym("setmethod"), gensym("set"), setter);
+    class_attr_addattr_parse(c, name, "order", gensym("long"), 0, order);
+}
+
+}  // namespace
+
+C74_EXPORT int main(void) {
+    t_class *c = class_new("zid~", reinterpret_cast<method>(yin_new),
+                           reinterpret_cast<method>(yin_free), sizeof(yin_t), nullptr, A_GIMME, 0);
+    class_dspinit(c);
+    class_addmethod(c, reinterpret_cast<method>(yin_dsp), "dsp64", A_CANT, 0);
+    class_addmethod(c, reinterpret_cast<method>(yin_trigger), "bang", 0);
+    class_addmethod(c, reinterpret_cast<method>(yin_threshold), "threshold", A_FLOAT, 0);
+    class_addmethod(c, reinterpret_cast<method>(yin_active), "active", A_GIMME, 0);
+    add_attribute(c, "down", "long", calcoffset(yin_t, down), "Downsampling Exponent",
+                  reinterpret_cast<method>(yin_set_down_attr), "100");
+    add_attribute(c, "minfreq", "float64", calcoffset(yin_t, minfreq), "Lowest Estimated Frequency",
+                  reinterpret_cast<method>(yin_set_minfreq_attr), "101");
+    add_attribute(c, "period", "float64", calcoffset(yin_t, period), "Analysis Period",
+                  reinterpret_cast<method>(yin_set_period_attr), "102");
+    post("zid~ %s: pitch, amplitude and periodicity tracking", ZID_VERSION);
+    post(
+        "  by the morvkit developers, after the YIN method of de Cheveign\u00e9 and Kawahara "
+        "(2002)");
+    class_register(CLASS_BOX, c);
+    yin_class = c;
+    return 0;
+}

@@ -1,0 +1,50 @@
+// yin_geometry - see yin_geometry.h.
+#include "yin_geometry.h"
+
+#include <cmath>
+
+namespace {
+
+// The lag count asked for: the ceiling of rate / lowest frequency, where the lowest frequency is
+// capped at a quarter of the rate (so the ceiling is at least 4 for any finite positive rate).
+int32_t lag_range(double rate, double minfreq) {
+    const double quarter = rate * 0.25;
+    const double lowest = minfreq < quarter ? minfreq : quarter;  // NaN minfreq: the quarter
+    const double k = std::ceil(rate / lowest);
+    // NaN, infinite, 2^31 or more (no 32-bit ceiling exists), or below 3: the smallest range.
+    if (!(k >= 3.0 && k < 2147483648.0))
+        return 4;
+    // Lag counts beyond the bound would be analysed with the bound instead.
+    if (k > YIN_MAX_LAG - 2)
+        return YIN_MAX_LAG;
+    return static_cast<int32_t>(k) + 2;
+}
+
+// The least whole number of vectors, at least one and at most as many as fit in YIN_MAX_HOP,
+// spanning `period` ms at `rate`, in buffered samples.
+int32_t hop_length(double rate, int32_t per_vector, double period) {
+    if (per_vector <= 0)
+        return 0;
+    const double vectors = std::ceil(std::fabs(period) * 0.001 * rate / per_vector);
+    const int32_t most = YIN_MAX_HOP / per_vector;
+    if (!(vectors >= 1.0))
+        return per_vector;  // NaN, zero or negative
+    if (vectors >= most)
+        return most * per_vector;
+    return static_cast<int32_t>(vectors) * per_vector;
+}
+
+}  // namespace
+
+yin_geometry yin_derive_geometry(double samplerate, int32_t max_vector_size, int32_t down,
+                                 double minfreq, double period) {
+    yin_geometry g{};
+    g.down = down < 0 ? 0 : (down > 3 ? 3 : down);
+    g.analysis_rate = samplerate / static_cast<double>(1 << g.down);
+    g.max_lag = lag_range(g.analysis_rate, minfreq);
+    g.window_size = (g.max_lag + 3) / 4 * 4;
+    const int32_t v = max_vector_size > 0 ? (max_vector_size >> g.down) : 0;
+    g.per_vector = v < YIN_MAX_HOP ? v : YIN_MAX_HOP;
+    g.hop_size = hop_length(g.analysis_rate, g.per_vector, period);
+    return g;
+}

@@ -1,0 +1,190 @@
+// The analysis geometry: the documented examples, the extreme parameters, and totality over
+// non-finite and huge inputs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "yin_geometry.h"
+
+namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// The invariants every consumer of a geometry relies on.
+void expect_sound(const yin_geometry &g) {
+    EXPECT_GE(g.down, 0);
+    EXPECT_LE(g.down, 3);
+    EXPECT_GE(g.max_lag, 4);
+    EXPECT_LE(g.max_lag, YIN_MAX_LAG);
+    EXPECT_EQ(g.window_size % 4, 0);
+    EXPECT_GE(g.window_size - g.max_lag, 0);
+    EXPECT_LE(g.window_size - g.max_lag, 3);
+    EXPECT_GE(g.per_vector, 0);
+    EXPECT_LE(g.hop_size, YIN_MAX_HOP);
+    if (g.per_vector == 0) {
+        EXPECT_EQ(g.hop_size, 0);
+    } else {
+        EXPECT_GE(g.hop_size, g.per_vector);
+        EXPECT_EQ(g.hop_size % g.per_vector, 0);
+    }
+    // The whole buffer, as 64-bit arithmetic, stays within the bound (and so within int32).
+    const long long buffer = static_cast<long long>(g.hop_size) + 2LL * g.window_size;
+    EXPECT_EQ(buffer, g.buffer_length());
+    EXPECT_LE(buffer, YIN_MAX_HOP + 2LL * YIN_MAX_LAG);
+    EXPECT_EQ(g.acf_length(), g.window_size + 4);
+}
+
+TEST(ZidGeometry, DefaultsGiveTheDocumentedLayout) {
+    const yin_geometry g = yin_derive_geometry(44100, 64, 2, 60, 5);
+    EXPECT_EQ(g.down, 2);
+    EXPECT_DOUBLE_EQ(g.analysis_rate, 11025);
+    EXPECT_EQ(g.max_lag, 186);
+    EXPECT_EQ(g.window_size, 188);
+    EXPECT_EQ(g.per_vector, 16);
+    EXPECT_EQ(g.hop_size, 64);
+    EXPECT_EQ(g.buffer_length(), 440);
+    EXPECT_EQ(g.acf_length(), 192);
+}
+
+TEST(ZidGeometry, HopIsTheLeastWholeNumberOfVectorsSpanningThePeriod) {
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 10).hop_size, 112);
+    // Exactly 4 vectors of 16 at 11025 Hz: 64 samples are 5.805 ms, so 5.805 ms needs 4 ...
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 64.0 / 11.025).hop_size, 64);
+    // ... and a hair more needs a fifth.
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 64.0 / 11.025 + 1e-9).hop_size, 80);
+    // Period 0, and a negative one by its magnitude.
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 0).hop_size, 16);
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, -10).hop_size, 112);
+}
+
+TEST(ZidGeometry, DownOneDoublesRateAndLagRange) {
+    const yin_geometry g = yin_derive_geometry(44100, 64, 1, 60, 5);
+    EXPECT_DOUBLE_EQ(g.analysis_rate, 22050);
+    EXPECT_EQ(g.max_lag, 370);
+    EXPECT_EQ(g.window_size, 372);
+    EXPECT_EQ(g.per_vector, 32);
+    EXPECT_EQ(g.hop_size, 128);
+    EXPECT_EQ(g.buffer_length(), 872);
+}
+
+TEST(ZidGeometry, LagRangeExtremes) {
+    // minfreq 0: the quotient is infinite and the range is the smallest.
+    yin_geometry g = yin_derive_geometry(44100, 64, 2, 0, 5);
+    EXPECT_EQ(g.max_lag, 4);
+    EXPECT_EQ(g.window_size, 4);
+    // At or above a quarter of the analysis rate: the quarter, so 4 + 2 lags.
+    for (double f : {2756.25, 3000.0, 100000.0, inf}) {
+        g = yin_derive_geometry(44100, 64, 2, f, 5);
+        EXPECT_EQ(g.max_lag, 6) << f;
+        EXPECT_EQ(g.window_size, 8) << f;
+    }
+    // A NaN minfreq is no lowest frequency at all: the quarter applies.
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, nan, 5).max_lag, 6);
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, -inf, 5).max_lag, 4);
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, -5, 5).max_lag, 4);
+}
+
+TEST(ZidGeometry, VerySmallMinfreqIsBoundedAsAnEffectiveLowestFrequency) {
+    const double rate = 44100;
+    const double lowest = rate / (YIN_MAX_LAG - 2);
+    // Right at the bound the rule is exact ...
+    yin_geometry g = yin_derive_geometry(rate, 64, 0, lowest, 5);
+    EXPECT_EQ(g.max_lag, YIN_MAX_LAG);
+    EXPECT_EQ(g.window_size, YIN_MAX_LAG);
+    // ... one more lag would exceed it, and anything lower acts as the bound.
+    EXPECT_EQ(yin_derive_geometry(rate, 64, 0, rate / (YIN_MAX_LAG - 1), 5).max_lag, YIN_MAX_LAG);
+    for (double f : {0.1, 1e-3, 44100.0 / 2147483000.0}) {
+        g = yin_derive_geometry(rate, 64, 0, f, 5);
+        EXPECT_EQ(g.max_lag, YIN_MAX_LAG) << f;
+        expect_sound(g);
+    }
+    // A quotient whose ceiling has no 32-bit value counts as below 3.
+    EXPECT_EQ(yin_derive_geometry(rate, 64, 0, rate / 2147483648.0, 5).max_lag, 4);
+    EXPECT_EQ(yin_derive_geometry(rate, 64, 0, 1e-300, 5).max_lag, 4);
+}
+
+TEST(ZidGeometry, VectorCountsBelowTheBlockGiveNoHop) {
+    const yin_geometry g = yin_derive_geometry(44100, 4, 3, 60, 5);
+    EXPECT_EQ(g.per_vector, 0);
+    EXPECT_EQ(g.hop_size, 0);
+    EXPECT_EQ(g.buffer_length(), 2 * g.window_size);
+    EXPECT_EQ(yin_derive_geometry(44100, -64, 2, 60, 5).hop_size, 0);
+    EXPECT_EQ(yin_derive_geometry(44100, 0, 0, 60, 5).per_vector, 0);
+}
+
+TEST(ZidGeometry, DownIsClamped) {
+    EXPECT_EQ(yin_derive_geometry(44100, 64, -1, 60, 5).down, 0);
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 9, 60, 5).down, 3);
+    EXPECT_DOUBLE_EQ(yin_derive_geometry(44100, 64, 9, 60, 5).analysis_rate, 5512.5);
+}
+
+TEST(ZidGeometry, NonFiniteAndHugeInputsGiveBoundedGeometry) {
+    // A NaN rate: no lag range (4 lags), and one vector per hop.
+    yin_geometry g = yin_derive_geometry(nan, 64, 2, 60, 5);
+    EXPECT_TRUE(std::isnan(g.analysis_rate));
+    EXPECT_EQ(g.max_lag, 4);
+    EXPECT_EQ(g.hop_size, 16);
+    expect_sound(g);
+    // An infinite rate: the hop is as long as the bound allows.
+    g = yin_derive_geometry(inf, 64, 2, 60, 5);
+    EXPECT_EQ(g.max_lag, 4);
+    EXPECT_EQ(g.hop_size, YIN_MAX_HOP);
+    expect_sound(g);
+    // A huge finite rate with a plausible minfreq: the lag range hits the bound, not int32.
+    g = yin_derive_geometry(1e9, 64, 0, 60, 250);
+    EXPECT_EQ(g.max_lag, YIN_MAX_LAG);
+    EXPECT_EQ(g.hop_size, YIN_MAX_HOP);
+    expect_sound(g);
+    // Periods that are not finite.
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, nan).hop_size, 16);
+    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, inf).hop_size, YIN_MAX_HOP);
+    // The largest vector size: the per-vector count is capped and the hop is one capped vector.
+    g = yin_derive_geometry(44100, std::numeric_limits<int32_t>::max(), 0, 60, 250);
+    EXPECT_EQ(g.per_vector, YIN_MAX_HOP);
+    EXPECT_EQ(g.hop_size, YIN_MAX_HOP);
+    expect_sound(g);
+    // A vector count that does not divide the bound: whole vectors only.
+    g = yin_derive_geometry(1e9, 3000, 0, 60, 250);
+    EXPECT_EQ(g.hop_size, YIN_MAX_HOP / 3000 * 3000);
+    expect_sound(g);
+}
+
+TEST(ZidGeometry, EveryInputGivesASoundGeometry) {
+    const double specials[] = {nan,
+                               inf,
+                               -inf,
+                               0.0,
+                               -0.0,
+                               -1.0,
+                               1e-300,
+                               1e-9,
+                               0.5,
+                               60.0,
+                               44100.0,
+                               1e6,
+                               1e12,
+                               1e300,
+                               std::numeric_limits<double>::max(),
+                               std::numeric_limits<double>::denorm_min()};
+    const int32_t vectors[] = {std::numeric_limits<int32_t>::min(), -1, 0, 1, 7, 64, 4096,
+                               std::numeric_limits<int32_t>::max()};
+    std::mt19937 rng(4);
+    std::uniform_int_distribution<int> pick(0, std::size(specials) - 1);
+    std::uniform_int_distribution<int> pick_vector(0, std::size(vectors) - 1);
+    std::uniform_int_distribution<int32_t> pick_down(-2, 5);
+    for (int i = 0; i < 20000; ++i) {
+        const double rate = specials[pick(rng)], minfreq = specials[pick(rng)],
+                     period = specials[pick(rng)];
+        const int32_t vs = vectors[pick_vector(rng)], down = pick_down(rng);
+        SCOPED_TRACE(testing::Message()
+                     << rate << " " << vs << " " << down << " " << minfreq << " " << period);
+        expect_sound(yin_derive_geometry(rate, vs, down, minfreq, period));
+        if (HasFailure())
+            break;
+    }
+}
+
+}  // namespace
