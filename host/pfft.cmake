@@ -25,4 +25,4 @@ morv_add_test(pfft_analysis_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/pfft_an
                                          ${CMAKE_CURRENT_LIST_DIR}/src/pfft_analysis.cpp
               LIBS morv_fftw3)
 target_include_directories(pfft_analysis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src)
-morv_add_test(pfft_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/pfft_test.cpp LIBS morvhost)
+morv_add_test(pfft_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/pfft_test.cpp LIBS morvhost morv_seam)
