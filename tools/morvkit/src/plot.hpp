@@ -1,0 +1,42 @@
+// plot.hpp - a picture of the analyses over time: frequency (log axis, Hz), periodicity, and
+// spectral centroid (Hz), stacked over a shared time axis in seconds.
+//
+// One drawing routine serves every surface; the file name's extension picks SVG or PNG.  The
+// picture is written to a temporary file and renamed, like every result file.  Empty series
+// leave their panel empty but labelled; non-finite values and non-positive frequencies are
+// skipped rather than drawn at nonsense positions.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+typedef struct _cairo cairo_t;
+
+namespace morvkit {
+
+struct PlotInput {
+    std::string title;
+    std::vector<double> pitch_time, frequency, periodicity;
+    std::vector<double> truth_time, truth_frequency;  // optional reference pitch (the demo's)
+    std::vector<double> centroid_time, centroid;
+};
+
+enum class PlotFormat { svg, png };
+// The format a file name asks for, by its extension (either case); none for anything else.
+std::optional<PlotFormat> plot_format(const std::filesystem::path &file);
+
+// Tick positions for an axis: round steps of 1, 2 or 5 times a power of ten, about `target`
+// of them, within [low, high].
+std::vector<double> linear_ticks(double low, double high, int target);
+// Ticks for a log axis: 1, 2 and 5 times powers of ten within [low, high].
+std::vector<double> log_ticks(double low, double high);
+// Tick text: as short as the step allows ("0.5", "100", "2k" is not used: Hz stay Hz).
+std::string tick_label(double value);
+
+void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input);
+// Throws Error(usage) for an unknown extension, Error(output) when the file cannot be written.
+void write_plot(const std::filesystem::path &file, const PlotInput &input);
+
+}  // namespace morvkit

@@ -1,0 +1,36 @@
+// progress.hpp - a progress bar on stderr for long inputs.
+//
+// Shown only when stderr is a terminal (never in logs or pipes), the input lasts longer than
+// `progress_min_seconds`, and the user did not ask for quiet.  It redraws only when the
+// displayed percentage changes, so it costs nothing measurable per vector.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace morvkit {
+
+inline constexpr double progress_min_seconds = 5.0;
+
+bool progress_wanted(bool quiet, bool stderr_is_terminal, double input_seconds);
+// The bar's text for a fraction done (clamped to 0..1): "[#####-----]  50%".
+std::string progress_text(double fraction, int width);
+
+class ProgressBar {
+  public:
+    ProgressBar(std::int64_t total_frames, double samplerate, bool quiet);
+    ~ProgressBar();
+    ProgressBar(const ProgressBar &) = delete;
+    ProgressBar &operator=(const ProgressBar &) = delete;
+
+    void update(std::int64_t frames_done);
+    // Erases the bar, leaving the terminal line clean for what follows.
+    void finish();
+
+  private:
+    std::int64_t total_;
+    bool enabled_;
+    int shown_percent_ = -1;
+};
+
+}  // namespace morvkit

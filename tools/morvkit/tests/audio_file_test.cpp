@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "audio_file.hpp"
+#include "errors.hpp"
+#include "wav_fixture.hpp"
+
+namespace morvkit {
+namespace {
+
+using testing::ScratchDir;
+using testing::write_wav;
+
+std::vector<double> read_all(SampleSource &source, std::size_t block) {
+    std::vector<double> all, buffer(block);
+    while (const std::size_t n = source.read(buffer))
+        all.insert(all.end(), buffer.begin(), buffer.begin() + n);
+    return all;
+}
+
+std::string error_of(const std::filesystem::path &file, ChannelChoice choice = {}) {
+    try {
+        AudioFileSource source(file, choice);
+    } catch (const Error &e) {
+        EXPECT_EQ(e.status(), ExitStatus::input);
+        return e.what();
+    }
+    return "";
+}
+
+class StereoFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (int i = 0; i < 1000; ++i) {
+            left.push_back(i / 1024.0);  // exact in the file's 32-bit floats
+            right.push_back(-0.25);
+        }
+        write_wav(file, 22050, {left, right});
+    }
+    ScratchDir dir;
+    std::filesystem::path file = dir / "stereo.wav";
+    std::vector<double> left, right;
+};
+
+TEST_F(StereoFile, PicksTheChosenChannel) {
+    AudioFileSource first(file, {1, false});
+    EXPECT_EQ(first.samplerate(), 22050);
+    EXPECT_EQ(first.frames(), 1000);
+    EXPECT_EQ(first.channels(), 2);
+    EXPECT_EQ(read_all(first, 64), left);
+    AudioFileSource second(file, {2, false});
+    EXPECT_EQ(read_all(second, 333), right);
+}
+
+TEST_F(StereoFile, MixAveragesTheChannels) {
+    AudioFileSource mixed(file, {7, true});  // the channel number does not matter when mixing
+    const auto samples = read_all(mixed, 100);
+    ASSERT_EQ(samples.size(), 1000u);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        EXPECT_DOUBLE_EQ(samples[i], (left[i] + right[i]) / 2);
+}
+
+TEST_F(StereoFile, AChannelItDoesNotHaveIsRefused) {
+    EXPECT_EQ(error_of(file, {3, false}),
+              "'" + file.string() + "' has 2 channels; there is no channel 3");
+    EXPECT_NE(error_of(file, {0, false}).find("no channel 0"), std::string::npos);
+}
+
+TEST(AudioFileErrors, EachProblemHasItsOwnReason) {
+    ScratchDir dir;
+    EXPECT_NE(error_of(dir / "nothing.wav").find("does not exist"), std::string::npos);
+    EXPECT_NE(error_of(dir.path()).find("is a directory"), std::string::npos);
+    testing::write_text(dir / "notes.txt", "this is not audio\n");
+    EXPECT_NE(error_of(dir / "notes.txt").find("is not an audio file"), std::string::npos);
+    write_wav(dir / "empty.wav", 44100, {{}});
+    EXPECT_NE(error_of(dir / "empty.wav").find("zero length"), std::string::npos);
+}
+
+TEST(MemorySource, ReadsInBlocksUntilTheEnd) {
+    const std::vector<double> samples{1, 2, 3, 4, 5};
+    MemorySource source(samples, 8000);
+    EXPECT_EQ(source.frames(), 5);
+    EXPECT_EQ(read_all(source, 2), samples);
+    std::vector<double> more(4);
+    EXPECT_EQ(source.read(more), 0u);
+}
+
+}  // namespace
+}  // namespace morvkit

@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "progress.hpp"
+
+namespace morvkit {
+namespace {
+
+TEST(Progress, ShownOnlyForLongInputsOnATerminalWhenNotQuiet) {
+    EXPECT_TRUE(progress_wanted(false, true, 60));
+    EXPECT_FALSE(progress_wanted(true, true, 60));
+    EXPECT_FALSE(progress_wanted(false, false, 60));
+    EXPECT_FALSE(progress_wanted(false, true, progress_min_seconds));
+    EXPECT_FALSE(progress_wanted(false, true, std::numeric_limits<double>::quiet_NaN()));
+}
+
+TEST(Progress, TextFillsInProportionAndClamps) {
+    EXPECT_EQ(progress_text(0, 10), "[----------]   0%");
+    EXPECT_EQ(progress_text(0.5, 10), "[#####-----]  50%");
+    EXPECT_EQ(progress_text(1, 10), "[##########] 100%");
+    EXPECT_EQ(progress_text(3, 10), progress_text(1, 10));
+    EXPECT_EQ(progress_text(-1, 10), progress_text(0, 10));
+    EXPECT_EQ(progress_text(std::numeric_limits<double>::quiet_NaN(), 4), "[----]   0%");
+}
+
+}  // namespace
+}  // namespace morvkit
