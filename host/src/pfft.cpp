@@ -47,6 +47,7 @@ struct Pfft::State {
     DspGraph graph;
     std::vector<SignalSink> sinks;
     double samplerate = 0.0;
+    bool compiled = false;        // process() runs nothing until the inner graph compiled
     std::vector<double> pending;  // input not yet consumed: the next frame starts at its front
     std::int64_t frame = 0;       // index of the next frame
     std::int64_t current = 0;     // index of the frame being run (read by the collectors)
@@ -145,14 +146,15 @@ bool Pfft::compile(double samplerate) {
     s.samplerate = samplerate;
     s.pending.clear();
     s.frame = 0;
-    return s.graph.compile(samplerate, s.fft_size / 2);
+    s.compiled = s.graph.compile(samplerate, s.fft_size / 2);
+    return s.compiled;
 }
 
 void Pfft::process(std::span<const double> input) {
     State &s = *state_;
     const auto size = static_cast<std::size_t>(s.fft_size);
     const auto hop = static_cast<std::size_t>(s.hop);
-    while (!input.empty()) {
+    while (s.compiled && !input.empty()) {
         // Take only what completes the next frame, so the buffer never grows past one frame.
         const std::size_t take = std::min(input.size(), size - s.pending.size());
         s.pending.insert(s.pending.end(), input.begin(), input.begin() + take);

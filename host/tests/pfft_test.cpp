@@ -246,4 +246,19 @@ TEST_F(PfftTest, RecompilingRestartsTheStreamAndLeavesLogicalTimeAlone) {
     EXPECT_EQ(morvhost::Host::get().now_samples(), before);
 }
 
+TEST_F(PfftTest, NothingRunsUntilTheInnerGraphCompiled) {
+    Pfft container(16, 2);
+    Box *probe = container.create("pfft.probe~");
+    ASSERT_NE(probe, nullptr);
+    container.feed_real(*probe, 0);
+    Collected out;
+    container.collect(*probe, 0, recorder(out));
+    container.process(noise(64, 4));
+    EXPECT_FALSE(container.compile(std::nan("")));
+    container.process(noise(64, 5));
+    EXPECT_TRUE(out.frames.empty());
+    EXPECT_EQ(container.frames_done(), 0);
+    morvhost::Host::get().clear_console();
+}
+
 }  // namespace

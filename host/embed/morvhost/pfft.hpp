@@ -81,8 +81,10 @@ class Pfft {
     void collect(Box &from, int outlet, Listener listener);
 
     // Compiles the inner graph (calls every inner dsp64) and restarts the stream at frame 0.
+    // False (with a console error from the graph) when it cannot be compiled.
     bool compile(double samplerate);
-    // Appends input samples; analyses every frame that they complete.
+    // Appends input samples; analyses every frame that they complete.  Ignores its input until
+    // compile() has succeeded.
     void process(std::span<const double> input);
     std::int64_t frames_done() const;
 
