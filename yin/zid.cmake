@@ -7,14 +7,38 @@ add_library(zid_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/src/yin_arrays.cpp)
 target_include_directories(zid_core PUBLIC ${CMAKE_CURRENT_LIST_DIR}/src)
 
-morv_add_test(zid_core_tests
+morv_add_test(zid_core_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_geometry_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/tests/zid_decimate_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/tests/zid_arrays_test.cpp
     LIBS zid_core)
 
-if(TARGET yinutils)
-    morv_add_external(zid NAME "zid~" ENTRY main SOURCES ${CMAKE_CURRENT_LIST_DIR}/src/yin.cpp
-                      LIBS zid_core yinutils)
-    target_compile_definitions(zid PRIVATE ZID_VERSION="${PROJECT_VERSION}")
+if(NOT TARGET yinutils OR NOT TARGET morvhost)
+    return()  # until the lag estimator and the stand-in host are in the tree
+endif()
+
+morv_add_external(zid NAME "zid~" ENTRY main SOURCES ${CMAKE_CURRENT_LIST_DIR}/src/yin.cpp
+                  LIBS zid_core yinutils)
+target_compile_definitions(zid PRIVATE ZID_VERSION="${PROJECT_VERSION}")
+
+# The object in the stand-in host, as a patch uses it.
+morv_add_test(zid_object_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_object_test.cpp
+              LIBS morvhost MODULES zid)
+target_compile_definitions(zid_object_test PRIVATE ZID_VERSION="${PROJECT_VERSION}")
+morv_add_test(zid_stream_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_stream_test.cpp
+              LIBS morvhost yinutils MODULES zid)
+morv_add_test(zid_accuracy_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_accuracy_test.cpp
+              LIBS morvhost MODULES zid)
+morv_add_test(zid_threads_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_threads_test.cpp
+              LIBS morvhost zid_core MODULES zid LABELS threads)
+foreach(t zid_object_test zid_stream_test zid_accuracy_test zid_threads_test)
+    target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src)
+endforeach()
+
+if(MORV_BUILD_BENCHMARKS)
+    find_package(benchmark REQUIRED)
+    add_executable(zid_perform_bench ${CMAKE_CURRENT_LIST_DIR}/bench/zid_perform_bench.cpp)
+    target_link_libraries(zid_perform_bench PRIVATE morvhost benchmark::benchmark_main)
+    target_compile_definitions(zid_perform_bench PRIVATE MORV_EXTERNALS_DIR="${MORV_EXTERNALS_DIR}")
+    add_dependencies(zid_perform_bench zid)
 endif()

@@ -1,0 +1,421 @@
+// zid~ streaming through the stand-in host: geometry derivation, buffering, hops, analyses on
+// period and on demand, outlets, and calls that do not match the announced vector size.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "yinutils.h"
+#include "zid_test_host.h"
+
+namespace {
+
+using morvhost::DspGraph;
+using morvhost::make_float;
+using morvhost::make_long;
+using zid_test::make_box;
+using zid_test::OutletLog;
+using zid_test::record;
+using zid_test::run_scheduler;
+
+// A signal whose every sample differs, so buffer contents show where each sample went.
+double ramp(long i) {
+    return static_cast<double>(i % 97) * 0.01 - 0.5;
+}
+
+DspGraph::Source ramp_source() {
+    return [i = 0L](double *out, long n) mutable {
+        for (long k = 0; k < n; ++k) out[k] = ramp(i++);
+    };
+}
+
+// What the buffer must hold for decimated sample j when input sample `first` is the first one.
+float decimated(long first, int32_t down, long j) {
+    double sum = 0.0;
+    for (long k = 0; k < (1L << down); ++k) sum += ramp(first + (j << down) + k);
+    return static_cast<float>(sum * (1.0 / (1L << down)));
+}
+
+void expect_zero(const float *a, int from, int to) {
+    for (int i = from; i < to; ++i) ASSERT_EQ(a[i], 0.0f) << "index " << i;
+}
+
+struct Running {
+    std::unique_ptr<morvhost::Box> box;
+    DspGraph graph;
+    Running(const char *text, DspGraph::Source source, long vector = 64) : box(make_box(text)) {
+        if (!box)
+            return;
+        graph.add(*box);
+        graph.connect(std::move(source), *box, 0);
+        EXPECT_TRUE(graph.compile(44100, vector));
+    }
+    yin_t &x() { return record(*box); }
+};
+
+TEST(ZidStream, DefaultsFollowTheWorkedExample) {
+    Running r("zid~", ramp_source());
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    // Compiling stores the rate and vector size and makes the geometry stale; it allocates nothing.
+    EXPECT_EQ(x.samplerate, 44100.0);
+    EXPECT_EQ(x.max_vector_size, 64);
+    EXPECT_EQ(x.param_version, 1u);
+    EXPECT_EQ(x.buffer, nullptr);
+
+    r.graph.run(1);
+    EXPECT_EQ(x.applied_version, 1u);
+    EXPECT_EQ(x.analysis_rate, 11025.0);
+    EXPECT_EQ(x.applied_down, 2);
+    EXPECT_EQ(x.max_lag, 186);
+    EXPECT_EQ(x.window_size, 188);
+    EXPECT_EQ(x.hop_size, 64);
+    EXPECT_EQ(x.fill, 16);
+    ASSERT_NE(x.buffer, nullptr);
+    ASSERT_NE(x.acf, nullptr);
+    // 440 floats: an empty frame of 376, the first 16 averages, the rest of the hop still 0.
+    expect_zero(x.buffer, 0, 376);
+    for (int j = 0; j < 16; ++j) EXPECT_EQ(x.buffer[376 + j], decimated(0, 2, j)) << j;
+    expect_zero(x.buffer, 392, 440);
+    expect_zero(x.acf, 0, 192);
+
+    r.graph.run(2);
+    EXPECT_EQ(x.fill, 48);
+    EXPECT_EQ(run_scheduler(), 0);
+    EXPECT_TRUE(log.sent().empty());
+
+    // The fourth vector completes the hop; the results wait for the scheduler.
+    r.graph.run(1);
+    EXPECT_EQ(x.fill, 0);
+    EXPECT_TRUE(log.sent().empty());
+    EXPECT_EQ(morvhost::Host::get().pending_clocks(), 1);
+    // The frame: 312 zeros, then the first 64 averages.
+    expect_zero(x.buffer, 0, 312);
+    for (int j = 0; j < 64; ++j) EXPECT_EQ(x.buffer[312 + j], decimated(0, 2, j)) << j;
+
+    // The same frame through the estimator gives the published results.
+    std::vector<float> frame(x.buffer, x.buffer + 376), acf(192);
+    double aperiodicity = -1;
+    const double lag = yin_calculate_lag(frame.data(), acf.data(), 186, 0.1, 1.0, &aperiodicity);
+    EXPECT_EQ(x.frequency, 11025.0 / lag);
+    EXPECT_EQ(x.periodicity, 1.0 - std::sqrt(aperiodicity));
+    double energy = 0;
+    for (int i = 0; i < 186; ++i) energy += double(frame[i]) * frame[i];
+    EXPECT_EQ(x.amplitude, double(std::sqrt(x.acf[0] / 188.0f)));
+    EXPECT_NEAR(x.amplitude, std::sqrt(energy / 188.0), 1e-6);
+    EXPECT_GT(x.amplitude, 0.0);
+
+    // Right to left, from the scheduler.
+    EXPECT_EQ(run_scheduler(), 1);
+    ASSERT_EQ(log.sent().size(), 3u);
+    EXPECT_EQ(log.sent()[0].outlet, 2);
+    EXPECT_EQ(log.sent()[0].value, x.periodicity);
+    EXPECT_EQ(log.sent()[1].outlet, 1);
+    EXPECT_EQ(log.sent()[1].value, x.amplitude);
+    EXPECT_EQ(log.sent()[2].outlet, 0);
+    EXPECT_EQ(log.sent()[2].value, x.frequency);
+
+    // Every fourth vector from then on.
+    log.clear();
+    for (int i = 0; i < 12; ++i) {
+        r.graph.run(1);
+        run_scheduler();
+    }
+    EXPECT_EQ(log.analyses(), 3u);
+}
+
+TEST(ZidStream, PeriodTenGivesSevenVectorHops) {
+    Running r("zid~ 2 60 10", ramp_source());
+    ASSERT_TRUE(r.box);
+    OutletLog log(*r.box);
+    for (int i = 0; i < 6; ++i) r.graph.run(1), run_scheduler();
+    EXPECT_EQ(r.x().hop_size, 112);
+    EXPECT_EQ(log.analyses(), 0u);
+    r.graph.run(1), run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+}
+
+TEST(ZidStream, DownChangedWhileRunning) {
+    Running r("zid~", ramp_source());
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    r.graph.run(6);
+    run_scheduler();
+    ASSERT_EQ(log.analyses(), 1u);
+    ASSERT_EQ(x.fill, 32);
+
+    ASSERT_EQ(r.box->set_attr("down", {make_long(1)}), MAX_ERR_NONE);
+    r.graph.run(1);  // input samples 384 to 447
+    EXPECT_EQ(x.analysis_rate, 22050.0);
+    EXPECT_EQ(x.applied_down, 1);
+    EXPECT_EQ(x.max_lag, 370);
+    EXPECT_EQ(x.window_size, 372);
+    EXPECT_EQ(x.hop_size, 128);
+    EXPECT_EQ(x.fill, 32);  // the unfinished hop was dropped
+    // 872 floats, zeroed, with the first 32 new averages at the start of the hop.
+    expect_zero(x.buffer, 0, 744);
+    for (int j = 0; j < 32; ++j) EXPECT_EQ(x.buffer[744 + j], decimated(384, 1, j)) << j;
+    expect_zero(x.buffer, 776, 872);
+
+    r.graph.run(2);
+    EXPECT_EQ(x.fill, 96);
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+    r.graph.run(1);  // the hop ends exactly at the end of the buffer
+    EXPECT_EQ(x.fill, 0);
+    for (int j = 0; j < 128; ++j) EXPECT_EQ(x.buffer[616 + j], decimated(384, 1, j)) << j;
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 2u);
+    std::vector<float> frame(x.buffer, x.buffer + 744), acf(376);
+    double aperiodicity;
+    EXPECT_EQ(x.frequency,
+              22050.0 / yin_calculate_lag(frame.data(), acf.data(), 370, 0.1, 1.0, &aperiodicity));
+}
+
+TEST(ZidStream, DerivationThatKeepsTheSizesKeepsTheBuffer) {
+    Running r("zid~", ramp_source());
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    r.graph.run(6);  // one hop, then 32 samples of the next
+    const std::vector<float> before(x.buffer, x.buffer + 440);
+    float *const array = x.buffer;
+
+    // An equal value, a new max_lag within the same window, and a new compile at the same rate:
+    // each re-derives, restarts the hop, and leaves the arrays alone.
+    auto expect_kept = [&](int vectors_so_far) {
+        EXPECT_EQ(x.applied_version, x.param_version);
+        EXPECT_EQ(x.fill, 16);
+        EXPECT_EQ(x.buffer, array);
+        for (int i = 0; i < 376; ++i) ASSERT_EQ(x.buffer[i], before[i]) << i;
+        for (int j = 0; j < 16; ++j)
+            ASSERT_EQ(x.buffer[376 + j], decimated(64L * (vectors_so_far - 1), 2, j)) << j;
+        // What the restarted hop has not overwritten yet is still there.
+        for (int i = 392; i < 408; ++i) ASSERT_EQ(x.buffer[i], before[i]) << i;
+    };
+    ASSERT_EQ(r.box->set_attr("period", {make_float(5)}), MAX_ERR_NONE);
+    r.graph.run(1);
+    expect_kept(7);
+
+    ASSERT_EQ(r.box->set_attr("minfreq", {make_float(59.5)}), MAX_ERR_NONE);
+    r.graph.run(1);
+    EXPECT_EQ(x.max_lag, 188);
+    EXPECT_EQ(x.window_size, 188);
+    // Vector 8 went to the start of the hop again; compare against a fresh snapshot.
+    const std::vector<float> again(x.buffer, x.buffer + 440);
+    ASSERT_TRUE(r.graph.compile(44100, 64));
+    r.graph.run(1);
+    EXPECT_EQ(x.buffer, array);
+    EXPECT_EQ(x.fill, 16);
+    for (int i = 0; i < 376; ++i) ASSERT_EQ(x.buffer[i], again[i]) << i;
+
+    // A new window size clears everything.
+    ASSERT_EQ(r.box->set_attr("minfreq", {make_float(30)}), MAX_ERR_NONE);
+    r.graph.run(1);
+    EXPECT_EQ(x.window_size, 372);
+    expect_zero(x.buffer, 0, 744);
+}
+
+TEST(ZidStream, PeriodZeroAnalysesOncePerBang) {
+    Running r("zid~ 2 60 0", DspGraph::sine(440, 44100));
+    ASSERT_TRUE(r.box);
+    OutletLog log(*r.box);
+    for (int i = 0; i < 30; ++i) r.graph.run(1), run_scheduler();  // a frame full of signal
+    EXPECT_EQ(r.x().hop_size, 16);
+    EXPECT_EQ(log.analyses(), 0u);
+
+    ASSERT_TRUE(r.box->send("bang"));
+    ASSERT_TRUE(r.box->send("bang"));
+    EXPECT_EQ(r.x().triggered, 1);
+    r.graph.run(1);
+    EXPECT_EQ(r.x().triggered, 0);
+    for (int i = 0; i < 10; ++i) run_scheduler(), r.graph.run(1);
+    run_scheduler();
+    ASSERT_EQ(log.analyses(), 1u);
+    EXPECT_NEAR(log.sent()[2].value, 440.0, 4.4);
+}
+
+TEST(ZidStream, BangWhilePeriodicAddsNothing) {
+    Running r("zid~", DspGraph::sine(440, 44100));
+    ASSERT_TRUE(r.box);
+    OutletLog log(*r.box);
+    for (int i = 0; i < 16; ++i) {
+        if (i % 3 == 0)
+            r.box->send("bang");
+        r.graph.run(1);
+        run_scheduler();
+    }
+    EXPECT_EQ(log.analyses(), 4u);
+}
+
+TEST(ZidStream, BangWaitsForAudioAndForActive) {
+    auto box = make_box("zid~ 2 60 0");
+    ASSERT_TRUE(box);
+    OutletLog log(*box);
+    ASSERT_TRUE(box->send("bang"));  // audio is off
+    EXPECT_EQ(run_scheduler(), 0);
+    DspGraph graph;
+    graph.add(*box);
+    graph.connect(DspGraph::sine(300, 44100), *box, 0);
+    ASSERT_TRUE(graph.compile(44100, 64));
+    graph.run(1);
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+
+    ASSERT_TRUE(box->send("active", {make_long(0)}));
+    ASSERT_TRUE(box->send("bang"));
+    for (int i = 0; i < 5; ++i) graph.run(1), run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+    EXPECT_EQ(record(*box).triggered, 1);
+    ASSERT_TRUE(box->send("active", {make_long(1)}));
+    graph.run(1);
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 2u);
+}
+
+TEST(ZidStream, SilenceGivesZeroAmplitude) {
+    Running r("zid~", DspGraph::constant(0.0));
+    ASSERT_TRUE(r.box);
+    OutletLog log(*r.box);
+    r.graph.run(4);
+    run_scheduler();
+    ASSERT_EQ(log.analyses(), 1u);
+    EXPECT_EQ(r.x().acf[0], 0.0f);
+    EXPECT_EQ(log.sent()[1].value, 0.0);
+    // No dip: the estimator's default, the longest lag and no periodicity.
+    EXPECT_EQ(log.sent()[0].value, 0.0);
+    EXPECT_EQ(log.sent()[2].value, 11025.0 / 186.0);
+}
+
+// Mutes the box in one of the two ways, or unmutes it.
+void mute(morvhost::Box &box, bool disabled_not_inactive, bool on) {
+    if (disabled_not_inactive)
+        box.set_dsp_enabled(!on);
+    else
+        ASSERT_TRUE(box.send("active", {make_long(on ? 0 : 1)}));
+}
+
+TEST(ZidStream, MutedObjectRederivesButBuffersNothing) {
+    for (bool disabled : {true, false}) {
+        SCOPED_TRACE(disabled ? "disabled" : "inactive");
+        Running r("zid~", ramp_source());
+        ASSERT_TRUE(r.box);
+        yin_t &x = r.x();
+        OutletLog log(*r.box);
+        r.graph.run(2);
+        const std::vector<float> before(x.buffer, x.buffer + 440);
+
+        mute(*r.box, disabled, true);
+        r.graph.run(5);
+        run_scheduler();
+        EXPECT_EQ(x.fill, 32);  // frozen
+        EXPECT_EQ(std::vector<float>(x.buffer, x.buffer + 440), before);
+        EXPECT_EQ(log.analyses(), 0u);
+
+        ASSERT_EQ(r.box->set_attr("minfreq", {make_float(30)}), MAX_ERR_NONE);
+        r.graph.run(1);
+        EXPECT_EQ(x.applied_version, x.param_version);
+        EXPECT_EQ(x.max_lag, 370);
+        EXPECT_EQ(x.window_size, 372);
+        EXPECT_EQ(x.fill, 0);
+        expect_zero(x.buffer, 0, 2 * 372 + 64);
+
+        mute(*r.box, disabled, false);
+        r.graph.run(1);
+        EXPECT_EQ(x.fill, 16);
+        EXPECT_NE(x.buffer[744], 0.0f);
+    }
+}
+
+TEST(ZidStream, ShortCallsStillLandOnTheHop) {
+    Running r("zid~", ramp_source());
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    r.graph.run_frames(30);  // 7 whole blocks of 4; the last 2 samples are not used
+    EXPECT_EQ(x.fill, 7);
+    for (int j = 0; j < 7; ++j) EXPECT_EQ(x.buffer[376 + j], decimated(0, 2, j)) << j;
+    EXPECT_EQ(x.buffer[383], 0.0f);
+    r.graph.run(3);
+    EXPECT_EQ(x.fill, 55);
+    r.graph.run(1);  // brings 16 where only 9 fit: the hop completes on its last sample
+    EXPECT_EQ(x.fill, 0);
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+}
+
+TEST(ZidStream, LongCallsNeverOverrunTheBuffer) {
+    Running r("zid~", DspGraph::constant(0.0));
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    r.graph.run(1);
+    const auto routines = r.graph.perform_routines();
+    ASSERT_EQ(routines.size(), 1u);
+    // Calls with many more frames than the 64 announced: at most the room left is buffered.
+    std::vector<double> input(4096);
+    for (size_t i = 0; i < input.size(); ++i) input[i] = ramp(static_cast<long>(i));
+    double *ins[1] = {input.data()};
+    routines[0].second(routines[0].first, nullptr, ins, 1, nullptr, 0, 4096, 0, nullptr);
+    EXPECT_EQ(x.fill, 0);  // 48 were room, and the hop completed
+    for (int j = 0; j < 48; ++j) EXPECT_EQ(x.buffer[328 + j], decimated(0, 2, j)) << j;
+    routines[0].second(routines[0].first, nullptr, ins, 1, nullptr, 0, 1000, 0, nullptr);
+    EXPECT_EQ(x.fill, 0);
+    run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+}
+
+TEST(ZidStream, VectorsShorterThanABlockAnalyseTheUnchangedFrame) {
+    Running r("zid~ 3", DspGraph::sine(200, 44100), 4);
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    for (int i = 0; i < 3; ++i) r.graph.run(1), run_scheduler();
+    EXPECT_EQ(x.hop_size, 0);
+    EXPECT_EQ(x.fill, 0);
+    EXPECT_EQ(log.analyses(), 3u);
+    expect_zero(x.buffer, 0, 2 * x.window_size);
+}
+
+TEST(ZidStream, VersionCounterWrapsAround) {
+    Running r("zid~", ramp_source());
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    r.graph.run(1);
+    // As after 2^32 - 1 changes.
+    x.param_version = x.applied_version = 0xFFFFFFFFu;
+    ASSERT_EQ(r.box->set_attr("minfreq", {make_float(30)}), MAX_ERR_NONE);
+    EXPECT_EQ(x.param_version, 0u);
+    r.graph.run(1);
+    EXPECT_EQ(x.applied_version, 0u);
+    EXPECT_EQ(x.window_size, 372);
+}
+
+TEST(ZidStream, NonFiniteParametersGiveADefinedGeometry) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    Running r("zid~", DspGraph::sine(1000, 44100));
+    ASSERT_TRUE(r.box);
+    yin_t &x = r.x();
+    OutletLog log(*r.box);
+    ASSERT_EQ(r.box->set_attr("minfreq", {make_float(nan)}), MAX_ERR_NONE);
+    ASSERT_EQ(r.box->set_attr("period", {make_float(nan)}), MAX_ERR_NONE);
+    for (int i = 0; i < 8; ++i) r.graph.run(1), run_scheduler();
+    EXPECT_EQ(x.max_lag, 6);  // a NaN lowest frequency acts as a quarter of the rate
+    EXPECT_EQ(x.hop_size, 16);
+    EXPECT_EQ(log.analyses(), 0u);  // a NaN period is not above 0
+    r.box->send("bang");
+    r.graph.run(1), run_scheduler();
+    EXPECT_EQ(log.analyses(), 1u);
+
+    ASSERT_EQ(r.box->set_attr("minfreq", {make_float(std::numeric_limits<double>::infinity())}),
+              MAX_ERR_NONE);
+    ASSERT_EQ(r.box->set_attr("period", {make_float(-std::numeric_limits<double>::infinity())}),
+              MAX_ERR_NONE);
+    r.graph.run(1);
+    EXPECT_EQ(x.period, 0.0);
+    EXPECT_EQ(x.max_lag, 6);
+}
+
+}  // namespace
