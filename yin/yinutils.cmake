@@ -1,1 +1,27 @@
 # The lag estimator: library, tests, benchmark.
+#
+# yinutils is a static library without any host dependency, so the zid~ module and the tests both
+# link it.  The portable correlation routine is always built (the tests use it as the reference);
+# on Apple the estimator correlates with Accelerate instead.
+set(YINUTILS_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+add_library(yinutils STATIC ${YINUTILS_DIR}/src/yinutils.cpp
+                            ${YINUTILS_DIR}/src/yin_correlation_portable.cpp)
+if(APPLE)
+    target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_correlation_accelerate.cpp)
+    target_link_libraries(yinutils PUBLIC "-framework Accelerate")
+endif()
+target_include_directories(yinutils PUBLIC ${YINUTILS_DIR}/src)
+set_target_properties(yinutils PROPERTIES POSITION_INDEPENDENT_CODE ON)
+# The estimator's arithmetic is defined operation by operation; keep the compiler from fusing.
+target_compile_options(yinutils PRIVATE -ffp-contract=off)
+
+morv_add_test(yinutils_test SOURCES ${YINUTILS_DIR}/tests/yinutils_test.cpp LIBS yinutils)
+morv_add_test(yinutils_dips_test SOURCES ${YINUTILS_DIR}/tests/yinutils_dips_test.cpp LIBS yinutils)
+morv_add_test(yin_correlation_test SOURCES ${YINUTILS_DIR}/tests/yin_correlation_test.cpp LIBS yinutils)
+
+if(MORV_BUILD_BENCHMARKS)
+    find_package(benchmark REQUIRED)
+    add_executable(yinutils_bench ${YINUTILS_DIR}/bench/yinutils_bench.cpp)
+    target_link_libraries(yinutils_bench PRIVATE yinutils benchmark::benchmark_main)
+endif()

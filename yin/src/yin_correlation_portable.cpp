@@ -1,0 +1,48 @@
+// The portable autocorrelation: every lag's sum accumulated in double, rounded once to float.
+//
+// A product of two floats is exact in double, so the only roundings are those of the double
+// additions, each far below a float ulp of the total; the final conversion therefore gives the
+// correctly rounded sum except when the double sum lands within a few double ulps of a float
+// rounding boundary.
+#include "yin_correlation.h"
+
+#include <cstddef>
+
+namespace {
+
+// Each lag's products are added into four interleaved partial sums (p mod 4) that are combined at
+// the end.  The partial sums are independent, so the compiler puts them in vector lanes without
+// reassociating anything itself (which it may not do for floating point); the order of every
+// addition is fixed here, so the result does not depend on the compiler or the vector width.
+constexpr std::size_t kPartialSums = 4;
+
+float correlate_lag(const float *frame, std::size_t lag, std::size_t n) {
+    const float *shifted = frame + lag;
+    double partial[kPartialSums] = {};
+    std::size_t p = 0;
+    for (; p + kPartialSums <= n; p += kPartialSums) {
+        for (std::size_t k = 0; k < kPartialSums; ++k) {
+            partial[k] += static_cast<double>(shifted[p + k]) * static_cast<double>(frame[p + k]);
+        }
+    }
+    double sum = 0.0;
+    for (; p < n; ++p) {
+        sum += static_cast<double>(shifted[p]) * static_cast<double>(frame[p]);
+    }
+    for (double part : partial) {
+        sum += part;
+    }
+    return static_cast<float>(sum);
+}
+
+}  // namespace
+
+void yin_correlate_portable(const float *frame, float *acf, int n) {
+    if (n <= 0) {
+        return;
+    }
+    const auto count = static_cast<std::size_t>(n);
+    for (std::size_t lag = 0; lag < count; ++lag) {
+        acf[lag] = correlate_lag(frame, lag, count);
+    }
+}
