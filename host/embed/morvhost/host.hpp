@@ -6,8 +6,9 @@
 // never see this header; they see only the C interface in host/seam.
 //
 // Threads: Box creation, messages and freeing belong to the "main" thread; DspGraph::run is the
-// audio thread; Scheduler::run is the scheduler thread.  These may run on three threads at once,
-// as in the real host; everything else is main-thread only.
+// audio thread; Host::run_scheduler is the scheduler thread.  These may run on three threads at
+// once, as in the real host; everything else is main-thread only.  A graph is compiled while it
+// is not running, and its sinks are read while it is not running.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,13 @@
 #include "z_dsp.h"
 
 namespace morvhost {
+
+namespace detail {
+struct OutletState;
+struct BoxState;
+struct SinkState;
+struct GraphState;
+}  // namespace detail
 
 // ---- atoms ------------------------------------------------------------------------------------
 
@@ -65,18 +73,25 @@ class Box;
 
 // The process-wide host: symbol table, classes, loaded modules, console, clocks.
 class Host {
-public:
+  public:
     static Host &get();
 
     // Loads a module by file and calls its registration entry (ext_main, else main) once.
     // Loading the same file twice is a no-op that succeeds.
     bool load_module(const std::filesystem::path &file, std::string *error = nullptr);
-    // Folders searched for "<class name><module suffix>" when a box names an unknown class.
+    // Loads every module in a folder, as the host does with a package's "extensions" at start-up.
+    // Returns how many loaded.
+    int load_extensions(const std::filesystem::path &folder);
+    // Folders searched for "<class name><module suffix>" when a box or object_new_typed names an
+    // unknown class.
     void add_search_path(const std::filesystem::path &folder);
     static std::string module_suffix();  // ".mxl_<processor>"
 
-    // Console lines, oldest first.  When echo is on they are also printed to stderr.
+    // Console lines, oldest first.  When echo is on they are also printed to stderr (also turned
+    // on by the environment variable MORV_CONSOLE_ECHO=1).
     std::vector<ConsoleLine> console() const;
+    // True when some console line contains the fragment.
+    bool console_has(std::string_view fragment) const;
     void clear_console();
     void set_console_echo(bool on);
 
@@ -94,21 +109,21 @@ public:
 // An outlet of a box, as seen from the patch: every message it sends is recorded, and an
 // optional listener sees it as it is sent (in the scheduler or main thread).
 class Outlet {
-public:
+  public:
     std::vector<Message> messages() const;
+    std::vector<double> floats() const;  // the values of the "float" messages, in order
     void clear();
     void on_message(std::function<void(const Message &)> listener);
     bool is_signal() const;
 
-private:
+  private:
     friend class Box;
-    struct State;
-    std::shared_ptr<State> state_;
+    std::shared_ptr<detail::OutletState> state_;
 };
 
 // One object box.
 class Box {
-public:
+  public:
     // Creates a box from its text, as a user types it: "zid~ 1 @down 3".  Null on failure; the
     // console then says why.
     static std::unique_ptr<Box> create(std::string_view text);
@@ -128,10 +143,13 @@ public:
     // false (with a console error) when the object does not understand it.  An attribute name as
     // selector sets that attribute.
     bool send(std::string_view selector, std::vector<t_atom> args = {});
-    bool send_text(std::string_view message_text);  // "threshold 0.5"
+    bool send_text(std::string_view message_text);  // "threshold 0.5", "3.5", "bang"
 
     t_max_err set_attr(std::string_view name, std::vector<t_atom> args);
     std::vector<t_atom> get_attr(std::string_view name);
+    // The attribute's own attributes ("label", "order", "invisible", ...): empty when not set.
+    std::vector<t_atom> attr_meta(std::string_view name, std::string_view meta) const;
+    std::vector<std::string> attributes() const;  // in declaration order
 
     // Host-only calls (A_CANT methods).
     std::string assist(long io, long index);  // io: ASSIST_INLET or ASSIST_OUTLET
@@ -146,42 +164,53 @@ public:
     int outlets() const;
     Outlet &outlet(int index);  // 0 is the leftmost
 
-private:
+  private:
     Box() = default;
-    struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<detail::BoxState> state_;
     friend class DspGraph;
 };
 
 // Collects what a signal outlet produced, vector by vector.
 class SignalSink {
-public:
+  public:
     const std::vector<double> &samples() const;  // every sample since compile, in order
     std::span<const double> last_vector() const;
     void clear();
+    // Called in the audio thread after each vector.
     void on_vector(std::function<void(std::span<const double>)> listener);
 
-private:
+  private:
     friend class DspGraph;
-    struct State;
-    std::shared_ptr<State> state_;
+    std::shared_ptr<detail::SinkState> state_;
 };
 
 // A signal graph: boxes, sources feeding their inlets, sinks on their outlets.
 class DspGraph {
-public:
+  public:
     using Source = std::function<void(double *out, long n)>;  // fills the next vector
+
+    // Ready-made sources.
+    static Source constant(double value);
+    static Source samples(std::vector<double> samples);  // plays them once, then zeros
+    static Source sine(double frequency, double samplerate, double amplitude = 1.0);
 
     DspGraph();
     ~DspGraph();
+    DspGraph(const DspGraph &) = delete;
+    DspGraph &operator=(const DspGraph &) = delete;
+
     void add(Box &box);
     void connect(Source source, Box &to, int inlet);
-    void connect(Box &from, int outlet, Box &to, int inlet);
+    void connect(std::vector<double> samples, Box &to, int inlet) {
+        connect(DspGraph::samples(std::move(samples)), to, inlet);
+    }
+    void connect(Box &from, int outlet, Box &to, int inlet);  // outlet: the box's outlet index
     SignalSink connect_sink(Box &from, int outlet);
 
-    // Calls every box's "dsp64" (connection counts per signal inlet, then per outlet) and
-    // collects the perform routines that they register through "dsp_add64".  Returns false if
-    // the graph cannot be compiled (a cycle, an unknown box).
+    // Calls every box's "dsp64" (connection counts per signal inlet, then per signal outlet) and
+    // collects the perform routines that they register through "dsp_add64".  Returns false (with
+    // a console error) if the graph cannot be compiled: a cycle, a bad connection, a bad rate or
+    // vector size.
     bool compile(double samplerate, long vector_size);
     // Runs the perform routines once per vector and advances logical time (if advances_time).
     void run(long vectors = 1);
@@ -192,9 +221,8 @@ public:
     // Perform routines registered at the last compile, in order, with the object they belong to.
     std::vector<std::pair<t_object *, t_perfroutine64>> perform_routines() const;
 
-private:
-    struct State;
-    std::unique_ptr<State> state_;
+  private:
+    std::unique_ptr<detail::GraphState> state_;
 };
 
 }  // namespace morvhost
