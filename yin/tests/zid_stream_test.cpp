@@ -105,7 +105,7 @@ TEST(ZidStream, DefaultsFollowTheWorkedExample) {
     for (int i = 0; i < 186; ++i) energy += double(frame[i]) * frame[i];
     EXPECT_EQ(x.amplitude, double(std::sqrt(x.acf[0] / 188.0f)));
     EXPECT_NEAR(x.amplitude, std::sqrt(energy / 188.0), 1e-6);
-    EXPECT_GT(x.amplitude, 0.0);
+    EXPECT_EQ(x.amplitude, 0.0);  // the energy covers frame samples 0 to 185, still silent
 
     // Right to left, from the scheduler.
     EXPECT_EQ(run_scheduler(), 1);
@@ -124,6 +124,9 @@ TEST(ZidStream, DefaultsFollowTheWorkedExample) {
         run_scheduler();
     }
     EXPECT_EQ(log.analyses(), 3u);
+    EXPECT_GT(x.amplitude, 0.1);
+    EXPECT_EQ(x.amplitude, double(std::sqrt(x.acf[0] / 188.0f)));
+    EXPECT_EQ(log.sent().back().value, x.frequency);
 }
 
 TEST(ZidStream, PeriodTenGivesSevenVectorHops) {
