@@ -9,7 +9,9 @@
 // re-entrant across instances.
 #pragma once
 
-// Returns the period in samples, fractional; max_lag when the frame has no usable dip.
+// Returns the period in samples, fractional; max_lag, with *aperiodicity 1.0, when the frame has
+// no usable dip.  A max_lag below 4 only correlates and returns that default; below 1 nothing is
+// read and only *aperiodicity is written.
 double yin_calculate_lag(const float *frame, float *acf, int max_lag, double threshold,
                          double max_aperiodicity, double *aperiodicity);
 
