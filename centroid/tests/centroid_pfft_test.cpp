@@ -78,16 +78,18 @@ TEST_F(CentroidInPfft, SineAtABinCentreGivesThatBin) {
     }
 }
 
-TEST_F(CentroidInPfft, SineBetweenBinsStaysWithinHalfABin) {
-    // Off-centre, leakage is no longer symmetric; the centroid still stays within half a bin of
-    // the tone (power weighting) and within one bin (amplitude weighting, wider skirts).
+TEST_F(CentroidInPfft, SineBetweenBinsStaysCloseToItsFrequency) {
+    // Off-centre, the Hann power spectrum of a tone still centres on the tone: what is left is
+    // the pull of its mirror image below DC and above the last bin, under 0.001 bin from three
+    // bins up (0.07 bin at 1.5 bins).  Amplitude weighting is not symmetric in the same way and
+    // strays by up to about 0.04 bin.
     const double width = samplerate / 1024;
-    for (double bin : {20.25, 50.5, 200.75}) {
+    for (double bin : {3.25, 5.5, 20.25, 50.5, 200.75, 300.3, 500.5}) {
         for (double c : centroids(sine(bin * width, 8192), true)) {
-            EXPECT_NEAR(c, bin * width, 0.5 * width) << bin;
+            EXPECT_NEAR(c, bin * width, 0.001 * width) << bin;
         }
         for (double c : centroids(sine(bin * width, 8192), false)) {
-            EXPECT_NEAR(c, bin * width, 1.0 * width) << bin;
+            EXPECT_NEAR(c, bin * width, 0.05 * width) << bin;
         }
     }
 }
@@ -105,11 +107,14 @@ TEST_F(CentroidInPfft, WhiteNoiseCentresOnAQuarterOfTheRate) {
     for (bool complex : {true, false}) {
         const auto out = centroids(noise, complex);
         ASSERT_GT(out.size(), 300u);
-        double mean = 0;
+        // One frame of noise is a random spectrum: its centroid scatters by a few percent (about
+        // 4% for power weighting, 2% for amplitude weighting at this size); their mean does not.
+        double mean = 0, worst = 0;
         for (double c : out) {
-            EXPECT_NEAR(c, expected, 0.1 * expected);
             mean += c / static_cast<double>(out.size());
+            worst = std::max(worst, std::abs(c - expected));
         }
+        EXPECT_LT(worst, 0.2 * expected);
         EXPECT_NEAR(mean, expected, 0.01 * expected) << (complex ? "complex" : "amplitude");
     }
 }
