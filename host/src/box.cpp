@@ -125,7 +125,8 @@ bool Box::send_text(std::string_view message_text) {
     // A message that starts with a number is a number or a list.
     if (atoms.size() > 1)
         return send("list", std::move(atoms));
-    return send(atoms[0].a_type == A_LONG ? "int" : "float", std::move(atoms));
+    const char *sel = atoms[0].a_type == A_LONG ? "int" : "float";
+    return send(sel, std::move(atoms));
 }
 
 t_max_err Box::set_attr(std::string_view name, std::vector<t_atom> args) {
