@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 #include "yin_correlation.h"
@@ -49,8 +50,9 @@ double yin_calculate_lag(const float *frame, float *acf, int max_lag, double thr
 }
 
 float *hanning_window(int n) {
-    if (n < 0) {
-        return nullptr;  // n * 4 bytes cannot be requested
+    // n * 4 bytes cannot be requested for a negative n, nor where that product exceeds size_t.
+    if (n < 0 || static_cast<std::size_t>(n) > SIZE_MAX / sizeof(float)) {
+        return nullptr;
     }
     auto *window = static_cast<float *>(std::malloc(static_cast<std::size_t>(n) * sizeof(float)));
     if (window == nullptr) {

@@ -14,7 +14,12 @@
 // state, re-entrant.
 #pragma once
 
+#include <limits>
+
 namespace yinutils {
+
+// NaN must fail every comparison, and a zero running sum must divide to an infinity or NaN.
+static_assert(std::numeric_limits<double>::is_iec559, "the dip search needs IEEE 754 doubles");
 
 constexpr int kMaxCandidates = 64;
 
