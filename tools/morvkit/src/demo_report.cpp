@@ -50,9 +50,12 @@ DemoReport evaluate_demo(const Phrase &phrase, const Table &pitch, double frame_
     for (const auto &segment : phrase.segments) {
         SegmentReport entry{segment.name, segment.start, segment.end};
         double low = std::numeric_limits<double>::infinity(), high = 0;
-        const auto first = static_cast<std::size_t>(segment.start * phrase.samplerate);
-        const auto last = std::min(static_cast<std::size_t>(segment.end * phrase.samplerate),
-                                   phrase.true_pitch.size());
+        // Segment bounds are whole sample counts divided by the rate; rounding recovers them.
+        const auto first =
+            static_cast<std::size_t>(std::llround(segment.start * phrase.samplerate));
+        const auto last =
+            std::min(static_cast<std::size_t>(std::llround(segment.end * phrase.samplerate)),
+                     phrase.true_pitch.size());
         for (std::size_t i = first; i < last; ++i) {
             if (phrase.true_pitch[i] <= 0)
                 continue;

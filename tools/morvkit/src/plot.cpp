@@ -159,7 +159,7 @@ std::vector<double> linear_ticks(double low, double high, int target) {
             step = m * power;
     // Ticks are whole multiples of the step, counted from an integer so they do not drift.
     const double first = std::ceil(low / step - 1e-9), last = std::floor(high / step + 1e-9);
-    for (double k = first; k <= last; ++k) ticks.push_back(k * step);
+    for (double k = first; k <= last; ++k) ticks.push_back(k * step + 0.0);  // no "-0"
     return ticks;
 }
 
@@ -233,10 +233,17 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
 }
 
 void write_plot(const std::filesystem::path &file, const PlotInput &input) {
+    if (!plot_format(file))
+        throw Error(ExitStatus::usage, "--plot: '" + file.string() + "' must end in .svg or .png");
+    AtomicFile output(file);
+    write_plot(output, input);
+}
+
+void write_plot(AtomicFile &output, const PlotInput &input) {
+    const auto &file = output.destination();
     const auto format = plot_format(file);
     if (!format)
         throw Error(ExitStatus::usage, "--plot: '" + file.string() + "' must end in .svg or .png");
-    AtomicFile output(file);
     using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
     using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
     Surface surface(

@@ -35,8 +35,12 @@ std::vector<double> log_ticks(double low, double high);
 // Tick text: as short as the step allows ("0.5", "100", "2k" is not used: Hz stay Hz).
 std::string tick_label(double value);
 
+class AtomicFile;
+
 void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input);
+// Draws into the file's temporary and commits it; the destination's extension picks the format.
 // Throws Error(usage) for an unknown extension, Error(output) when the file cannot be written.
+void write_plot(AtomicFile &file, const PlotInput &input);
 void write_plot(const std::filesystem::path &file, const PlotInput &input);
 
 }  // namespace morvkit

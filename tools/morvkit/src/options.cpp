@@ -1,0 +1,177 @@
+#include "options.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+
+#include "errors.hpp"
+#include "number_text.hpp"
+#include "plot.hpp"
+
+namespace morvkit {
+namespace {
+
+[[noreturn]] void usage(std::string_view option, std::string_view text, std::string_view why) {
+    throw Error(ExitStatus::usage,
+                std::string(option) + ": '" + std::string(text) + "' " + std::string(why));
+}
+
+// from_chars accepts no leading '+', which people type.
+std::string_view without_plus(std::string_view text) {
+    return text.size() > 1 && text[0] == '+' && text[1] != '-' ? text.substr(1) : text;
+}
+
+constexpr long max_vector_size = 65536;
+constexpr long max_fft_size = 1L << 20;
+
+bool is_power_of_two(long n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+}  // namespace
+
+double parse_number(std::string_view option, std::string_view text) {
+    const auto digits = without_plus(text);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec == std::errc::invalid_argument || end != digits.data() + digits.size())
+        usage(option, text, "is not a number");
+    if (ec == std::errc::result_out_of_range || !std::isfinite(value))
+        usage(option, text, "is not a finite number");
+    return value;
+}
+
+long parse_whole(std::string_view option, std::string_view text, long low, long high) {
+    const auto digits = without_plus(text);
+    long value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec == std::errc::invalid_argument || end != digits.data() + digits.size())
+        usage(option, text, "is not a whole number");
+    if (ec == std::errc::result_out_of_range || value < low || value > high)
+        usage(option, text,
+              "is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+    return value;
+}
+
+std::string pitch_box_text(const Options &options) {
+    std::string text = options.box.value_or("zid~");
+    const std::pair<const char *, const std::optional<double> *> overrides[] = {
+        {"down", &options.down}, {"minfreq", &options.minfreq}, {"period", &options.period}};
+    for (const auto &[name, value] : overrides)
+        if (value->has_value())
+            text += std::string(" @") + name + " " + format_number(**value);
+    return text;
+}
+
+Options parse_options(int argc, const char *const *argv) {
+    Options options;
+    CLI::App app{"Runs the zid~ and morv.centroid~ externals on audio files in the stand-in host.",
+                 "morvkit"};
+    app.require_subcommand(1);
+    app.set_help_all_flag("--help-all", "Print the help of every command");
+
+    // Values arrive as text and are checked by the strict readers above, so every bad value
+    // gets the same kind of message.
+    std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
+    std::string output, plot;
+    std::vector<std::string> modules;
+
+    const auto common = [&](CLI::App *cmd) {
+        cmd->add_option("--plot", plot, "Also draw the results to FILE (.svg or .png)")
+            ->type_name("FILE");
+        cmd->add_flag("--quiet", options.quiet, "No progress bar");
+        cmd->add_option("--modules", modules,
+                        "A package folder holding externals/ and extensions/ (repeatable)")
+            ->type_name("DIR")
+            ->allow_extra_args(false);
+    };
+    const auto file_input = [&](CLI::App *cmd) {
+        cmd->add_option("FILE", options.input, "Audio file (WAV, AIFF, FLAC, ...)")->required();
+        auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
+                       ->type_name("N");
+        cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
+            ->excludes(ch);
+        cmd->add_option("--format", format, "Output format: csv (default) or json")
+            ->type_name("csv|json");
+        cmd->add_option("--output", output, "Write to FILE instead of standard output")
+            ->type_name("FILE");
+        common(cmd);
+    };
+
+    auto *pitch = app.add_subcommand("pitch", "Fundamental frequency with a zid~ box");
+    file_input(pitch);
+    pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
+        ->type_name("TEXT");
+    pitch->add_option("--down", down, "Downsampling exponent (box argument 1)")->type_name("N");
+    pitch->add_option("--minfreq", minfreq, "Lowest frequency, Hz (box argument 2)")
+        ->type_name("HZ");
+    pitch->add_option("--period", period, "Analysis period, ms (box argument 3)")->type_name("MS");
+    pitch->add_option("--threshold", threshold, "Sent as the message \"threshold\"")
+        ->type_name("T");
+    pitch->add_option("--vector", vector, "Host vector size (default 64)")->type_name("N");
+
+    auto *centroid =
+        app.add_subcommand("centroid", "Spectral centroid with morv.centroid~ in pfft~");
+    file_input(centroid);
+    centroid->add_option("--fft", fft, "FFT size, a power of two (default 1024)")->type_name("N");
+    centroid->add_option("--overlap", overlap, "Frames per FFT size (default 4)")->type_name("K");
+    centroid->add_flag("--amplitude", options.amplitude,
+                       "Feed the bin amplitude to the left inlet only");
+
+    auto *demo = app.add_subcommand("demo", "Analyse a synthesised phrase of known pitch");
+    common(demo);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &) {
+        throw HelpRequested{
+            (app.get_subcommands().empty() ? &app : app.get_subcommands()[0])->help()};
+    } catch (const CLI::CallForAllHelp &) {
+        throw HelpRequested{app.help("", CLI::AppFormatMode::All)};
+    } catch (const CLI::ParseError &e) {
+        throw Error(ExitStatus::usage, std::string(e.what()) + " (see morvkit --help)");
+    }
+
+    if (pitch->parsed())
+        options.command = Command::pitch;
+    if (centroid->parsed())
+        options.command = Command::centroid;
+    if (!channel.empty())
+        options.channel.channel = static_cast<int>(parse_whole("--channel", channel, 1, 65536));
+    if (format == "json")
+        options.format = Format::json;
+    else if (format != "csv")
+        usage("--format", format, "is not csv or json");
+    if (!output.empty())
+        options.output = output;
+    if (!plot.empty()) {
+        if (!plot_format(plot))
+            usage("--plot", plot, "must end in .svg or .png");
+        options.plot = plot;
+    }
+    options.modules.assign(modules.begin(), modules.end());
+    if (!down.empty())
+        options.down = parse_number("--down", down);
+    if (!minfreq.empty())
+        options.minfreq = parse_number("--minfreq", minfreq);
+    if (!period.empty())
+        options.period = parse_number("--period", period);
+    if (!threshold.empty())
+        options.threshold = parse_number("--threshold", threshold);
+    if (!vector.empty())
+        options.vector_size = parse_whole("--vector", vector, 1, max_vector_size);
+    if (!fft.empty()) {
+        options.fft_size = parse_whole("--fft", fft, 4, max_fft_size);
+        if (!is_power_of_two(options.fft_size))
+            usage("--fft", fft, "is not a power of two");
+    }
+    if (!overlap.empty())
+        options.overlap = parse_whole("--overlap", overlap, 1, max_fft_size);
+    if (options.fft_size % options.overlap != 0)
+        usage("--overlap", std::to_string(options.overlap),
+              "does not divide the FFT size " + std::to_string(options.fft_size));
+    return options;
+}
+
+}  // namespace morvkit

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "errors.hpp"
+#include "options.hpp"
+
+namespace morvkit {
+namespace {
+
+Options parse(std::initializer_list<const char *> args) {
+    std::vector<const char *> argv{"morvkit"};
+    argv.insert(argv.end(), args);
+    return parse_options(static_cast<int>(argv.size()), argv.data());
+}
+
+std::string usage_error(std::initializer_list<const char *> args) {
+    try {
+        parse(args);
+    } catch (const Error &e) {
+        EXPECT_EQ(e.status(), ExitStatus::usage);
+        return e.what();
+    }
+    ADD_FAILURE() << "no error";
+    return "";
+}
+
+TEST(Options, DefaultsOfEachCommand) {
+    const auto pitch = parse({"pitch", "a.wav"});
+    EXPECT_EQ(pitch.command, Command::pitch);
+    EXPECT_EQ(pitch.input, "a.wav");
+    EXPECT_EQ(pitch.channel.channel, 1);
+    EXPECT_FALSE(pitch.channel.mix);
+    EXPECT_EQ(pitch.vector_size, 64);
+    EXPECT_EQ(pitch.format, Format::csv);
+    EXPECT_FALSE(pitch.output);
+    EXPECT_EQ(pitch_box_text(pitch), "zid~");
+    const auto centroid = parse({"centroid", "a.wav"});
+    EXPECT_EQ(centroid.fft_size, 1024);
+    EXPECT_EQ(centroid.overlap, 4);
+    EXPECT_FALSE(centroid.amplitude);
+    EXPECT_EQ(parse({"demo"}).command, Command::demo);
+}
+
+TEST(Options, ValuesArePassedThrough) {
+    const auto o = parse({"pitch", "a.wav", "--channel", "2", "--format", "json", "--output",
+                          "o.json", "--threshold", "0.2", "--vector", "128", "--plot", "p.PNG",
+                          "--quiet", "--modules", "m1", "--modules", "m2"});
+    EXPECT_EQ(o.channel.channel, 2);
+    EXPECT_EQ(o.format, Format::json);
+    EXPECT_EQ(o.output, "o.json");
+    EXPECT_EQ(o.threshold, 0.2);
+    EXPECT_EQ(o.vector_size, 128);
+    EXPECT_EQ(o.plot, "p.PNG");
+    EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(o.modules, (std::vector<std::filesystem::path>{"m1", "m2"}));
+    const auto c =
+        parse({"centroid", "--fft", "2048", "--overlap", "8", "--amplitude", "--mix", "b.flac"});
+    EXPECT_EQ(c.input, "b.flac");
+    EXPECT_EQ(c.fft_size, 2048);
+    EXPECT_EQ(c.overlap, 8);
+    EXPECT_TRUE(c.amplitude);
+    EXPECT_TRUE(c.channel.mix);
+}
+
+TEST(Options, BoxOptionsBecomeAttributeArgumentsAfterTheBoxText) {
+    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--minfreq", "100"})), "zid~ @minfreq 100");
+    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--box", "zid~ 1 80 @period 10", "--down",
+                                    "3", "--period", "2.5"})),
+              "zid~ 1 80 @period 10 @down 3 @period 2.5");
+    // Out-of-range values go to the object as typed; it clamps them.
+    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--down", "-7"})), "zid~ @down -7");
+}
+
+TEST(Options, BadValuesNameTheOptionAndTheValue) {
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--minfreq", "abc"}),
+              "--minfreq: 'abc' is not a number");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--period", "5ms"}),
+              "--period: '5ms' is not a number");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--threshold", "nan"}),
+              "--threshold: 'nan' is not a finite number");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--down", "1e999"}),
+              "--down: '1e999' is not a finite number");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--vector", "64.5"}),
+              "--vector: '64.5' is not a whole number");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--vector", "0"}),
+              "--vector: '0' is out of range (1 to 65536)");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--channel", "0"}),
+              "--channel: '0' is out of range (1 to 65536)");
+    EXPECT_EQ(usage_error({"centroid", "a.wav", "--fft", "1000"}),
+              "--fft: '1000' is not a power of two");
+    EXPECT_EQ(usage_error({"centroid", "a.wav", "--overlap", "3"}),
+              "--overlap: '3' does not divide the FFT size 1024");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--format", "xml"}),
+              "--format: 'xml' is not csv or json");
+    EXPECT_EQ(usage_error({"demo", "--plot", "p.pdf"}), "--plot: 'p.pdf' must end in .svg or .png");
+}
+
+TEST(Options, CommandLineShapeErrors) {
+    EXPECT_NE(usage_error({"pitch", "a.wav", "--bogus"}).find("--bogus"), std::string::npos);
+    EXPECT_NE(usage_error({"pitch"}).find("FILE"), std::string::npos);
+    EXPECT_FALSE(usage_error({}).empty());
+    EXPECT_FALSE(usage_error({"pitch", "a.wav", "--channel", "2", "--mix"}).empty());
+    EXPECT_FALSE(usage_error({"centroid", "a.wav", "--down", "2"}).empty());  // pitch's option
+    EXPECT_FALSE(usage_error({"demo", "a.wav"}).empty());
+}
+
+TEST(Options, HelpIsNotAnError) {
+    try {
+        parse({"pitch", "--help"});
+        FAIL();
+    } catch (const HelpRequested &help) {
+        EXPECT_NE(help.text.find("--minfreq"), std::string::npos);
+    }
+    EXPECT_THROW(parse({"--help"}), HelpRequested);
+}
+
+TEST(StrictReaders, AcceptPlainNumbersOnly) {
+    EXPECT_EQ(parse_number("--x", "+2.5"), 2.5);
+    EXPECT_EQ(parse_number("--x", "-1e3"), -1000);
+    EXPECT_THROW(parse_number("--x", ""), Error);
+    EXPECT_THROW(parse_number("--x", " 1"), Error);
+    EXPECT_THROW(parse_number("--x", "0x10"), Error);
+    EXPECT_THROW(parse_number("--x", "+-1"), Error);
+    EXPECT_EQ(parse_whole("--n", "+12", 1, 20), 12);
+    EXPECT_THROW(parse_whole("--n", "99999999999999999999999", 1, 20), Error);
+    EXPECT_THROW(parse_whole("--n", "21", 1, 20), Error);
+}
+
+}  // namespace
+}  // namespace morvkit
