@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <limits>
 #include <numbers>
-#include <random>
 #include <vector>
 
 #include "yinutils_dips.h"
@@ -179,6 +178,22 @@ TEST(LagEstimator, DifferencesMatchTheDirectSumOnChangingEnergy) {
         EXPECT_NEAR(e.aperiodicity, expected_aperiodicity, 1e-4) << "decay " << decay;
         EXPECT_GT(e.aperiodicity, 0.01) << "the test needs a frame that is not periodic";
     }
+}
+
+TEST(LagEstimator, ThresholdAndLimitReachTheSearch) {
+    // A strong third harmonic makes shallower dips at a third and two thirds of the period.
+    const int w = 186;
+    const auto frame = tone(w, 40.0, {1.0, 0.0, 1.5});
+    Estimate e = estimate(frame, w, 0.0);  // the deepest dip: the period
+    EXPECT_NEAR(e.lag, 40.0, 0.05);
+    EXPECT_LT(e.aperiodicity, 0.01);
+    e = estimate(frame, w, 1.0);  // the first candidate
+    EXPECT_NEAR(e.lag, 40.0 / 3.0, 0.5);
+    EXPECT_GT(e.aperiodicity, 0.1);
+    // No value is below a limit of 0, not even a clamped one.
+    e = estimate(frame, w, 0.1, 0.0);
+    EXPECT_EQ(e.lag, 186.0);
+    EXPECT_EQ(e.aperiodicity, 1.0);
 }
 
 TEST(LagEstimator, NaNSamplesNeverMakeADip) {
