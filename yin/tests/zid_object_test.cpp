@@ -1,6 +1,7 @@
 // The zid~ object as a patch meets it: registration, box arguments, attributes, messages.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "zid_test_host.h"
@@ -224,6 +225,38 @@ TEST(ZidObject, ActiveFollowsTheIntegerReadingOfItsFirstNumber) {
     EXPECT_EQ(active({make_sym("off")}), 1);
     EXPECT_EQ(active({make_sym("off"), make_long(0)}), 1);
     EXPECT_EQ(x.param_version, version);
+}
+
+// The host never compiles a graph at a rate of 0 or below, so dsp64 is called as a host would.
+TEST(ZidObject, DspStoresRateAndVectorSizeAndBumps) {
+    auto box = make_box("zid~");
+    ASSERT_TRUE(box);
+    using dsp64_fn = void (*)(t_object *, t_object *, short *, double, long, long);
+    // Through void (*)(), the generic function pointer type, as the host itself casts methods.
+    const auto dsp64 = reinterpret_cast<dsp64_fn>(
+        reinterpret_cast<void (*)()>(object_getmethod(box->object(), gensym("dsp64"))));
+    ASSERT_NE(dsp64, nullptr);
+    const yin_t &x = record(*box);
+    short connected = 1;
+    const struct {
+        double rate;
+        long vector;
+        double stored_rate;
+        int32_t stored_vector;
+    } cases[] = {{0.0, 64, 44100, 64},
+                 {-48000, 128, 44100, 128},
+                 {96000, 256, 96000, 256},
+                 {48000, (1L << 32) + 32, 48000, 32}};  // narrowed to 32 bits
+    uint32_t version = x.param_version;
+    for (const auto &c : cases) {
+        dsp64(box->object(), nullptr, &connected, c.rate, c.vector, 0);
+        EXPECT_EQ(x.samplerate, c.stored_rate) << c.rate;
+        EXPECT_EQ(x.max_vector_size, c.stored_vector) << c.vector;
+        EXPECT_EQ(x.param_version, ++version);
+    }
+    // A rate that is not a number is no rate "0 or below": it passes to the geometry as it is.
+    dsp64(box->object(), nullptr, &connected, std::nan(""), 64, 0);
+    EXPECT_TRUE(std::isnan(x.samplerate));
 }
 
 }  // namespace
