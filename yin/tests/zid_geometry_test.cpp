@@ -37,37 +37,35 @@ void expect_sound(const yin_geometry &g) {
     EXPECT_EQ(g.acf_length(), g.window_size + 4);
 }
 
-TEST(ZidGeometry, DefaultsGiveTheDocumentedLayout) {
-    const yin_geometry g = yin_derive_geometry(44100, 64, 2, 60, 5);
-    EXPECT_EQ(g.down, 2);
-    EXPECT_DOUBLE_EQ(g.analysis_rate, 11025);
-    EXPECT_EQ(g.max_lag, 186);
-    EXPECT_EQ(g.window_size, 188);
-    EXPECT_EQ(g.per_vector, 16);
-    EXPECT_EQ(g.hop_size, 64);
-    EXPECT_EQ(g.buffer_length(), 440);
-    EXPECT_EQ(g.acf_length(), 192);
-}
-
-TEST(ZidGeometry, HopIsTheLeastWholeNumberOfVectorsSpanningThePeriod) {
-    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 10).hop_size, 112);
-    // Exactly 4 vectors of 16 at 11025 Hz: 64 samples are 5.805 ms, so 5.805 ms needs 4 ...
+TEST(ZidGeometry, WorkedExamples) {
+    struct Case {
+        int32_t vector, down;
+        double period;
+        double rate;
+        int32_t max_lag, window, per_vector, hop, buffer, acf;
+    };
+    const Case cases[] = {
+        {64, 2, 5, 11025, 186, 188, 16, 64, 440, 192},    // the defaults
+        {64, 2, 10, 11025, 186, 188, 16, 112, 488, 192},  // 7 vectors span 10 ms
+        {64, 1, 5, 22050, 370, 372, 32, 128, 872, 376},
+        {64, 2, 0, 11025, 186, 188, 16, 16, 392, 192},     // period 0: one vector
+        {64, 2, -10, 11025, 186, 188, 16, 112, 488, 192},  // a period counts by its magnitude
+    };
+    for (const Case &c : cases) {
+        const yin_geometry g = yin_derive_geometry(44100, c.vector, c.down, 60, c.period);
+        SCOPED_TRACE(testing::Message() << "down " << c.down << " period " << c.period);
+        EXPECT_EQ(g.down, c.down);
+        EXPECT_EQ(g.analysis_rate, c.rate);
+        EXPECT_EQ(g.max_lag, c.max_lag);
+        EXPECT_EQ(g.window_size, c.window);
+        EXPECT_EQ(g.per_vector, c.per_vector);
+        EXPECT_EQ(g.hop_size, c.hop);
+        EXPECT_EQ(g.buffer_length(), c.buffer);
+        EXPECT_EQ(g.acf_length(), c.acf);
+    }
+    // 64 samples at 11025 Hz are 5.805 ms: exactly that needs 4 vectors, a hair more needs 5.
     EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 64.0 / 11.025).hop_size, 64);
-    // ... and a hair more needs a fifth.
     EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 64.0 / 11.025 + 1e-9).hop_size, 80);
-    // Period 0, and a negative one by its magnitude.
-    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, 0).hop_size, 16);
-    EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, -10).hop_size, 112);
-}
-
-TEST(ZidGeometry, DownOneDoublesRateAndLagRange) {
-    const yin_geometry g = yin_derive_geometry(44100, 64, 1, 60, 5);
-    EXPECT_DOUBLE_EQ(g.analysis_rate, 22050);
-    EXPECT_EQ(g.max_lag, 370);
-    EXPECT_EQ(g.window_size, 372);
-    EXPECT_EQ(g.per_vector, 32);
-    EXPECT_EQ(g.hop_size, 128);
-    EXPECT_EQ(g.buffer_length(), 872);
 }
 
 TEST(ZidGeometry, LagRangeExtremes) {

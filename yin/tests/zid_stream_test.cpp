@@ -129,17 +129,6 @@ TEST(ZidStream, DefaultsFollowTheWorkedExample) {
     EXPECT_EQ(log.sent().back().value, x.frequency);
 }
 
-TEST(ZidStream, PeriodTenGivesSevenVectorHops) {
-    Running r("zid~ 2 60 10", ramp_source());
-    ASSERT_TRUE(r.box);
-    OutletLog log(*r.box);
-    for (int i = 0; i < 6; ++i) r.graph.run(1), run_scheduler();
-    EXPECT_EQ(r.x().hop_size, 112);
-    EXPECT_EQ(log.analyses(), 0u);
-    r.graph.run(1), run_scheduler();
-    EXPECT_EQ(log.analyses(), 1u);
-}
-
 TEST(ZidStream, DownChangedWhileRunning) {
     Running r("zid~", ramp_source());
     ASSERT_TRUE(r.box);
