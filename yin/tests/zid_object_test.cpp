@@ -129,6 +129,7 @@ TEST(ZidObject, BoxArgumentsAreReadByPositionAndClamped) {
 }
 
 TEST(ZidObject, FloatDownArgumentGoesThroughTheHostsIntegerReading) {
+    zid_test::load_zid();
     for (double v : {2.9, -0.5, 1.5}) {
         const t_atom a = make_float(v);
         auto box = morvhost::Box::create("zid~", {a});
