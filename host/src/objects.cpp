@@ -20,6 +20,7 @@ constexpr long kMaxObjectSize = 1L << 30;
 
 struct Registry {
     std::map<std::pair<t_symbol *, t_symbol *>, t_class *> classes;  // (namespace, name)
+    std::vector<t_class *> all;
 };
 
 // Every live object, so that a stale or foreign pointer is refused instead of being read.
@@ -51,6 +52,11 @@ std::shared_mutex &class_mutex() {
 
 t_class *internal_class(const char *name, long size, void (*destroy)(t_object *)) {
     auto *c = new t_class;
+    {
+        // Classes live as long as the process, registered or not: modules keep their handles.
+        std::unique_lock lock(class_mutex());
+        registry().all.push_back(c);
+    }
     std::memset(c->anchor, 0, sizeof c->anchor);
     const t_class *self = c;
     std::memcpy(&c->anchor[0], &self, sizeof self);
