@@ -11,6 +11,7 @@
 // reads with acquire; results stored before the clock is set, the last of them with release, and
 // read back in yin_output starting with an acquire load of that one.  No locks, no blocking.
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -154,7 +155,7 @@ void yin_threshold(yin_t *x, double value) {
     store(x->threshold, value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value));
 }
 
-void yin_active(yin_t *x, t_symbol *, short argc, t_atom *argv) {
+void yin_active(yin_t *x, t_symbol *, long argc, t_atom *argv) {
     if (argc > 0 && is_number(argv))
         store(x->active, static_cast<int32_t>(atom_getlong(argv)) != 0 ? int32_t{1} : int32_t{0});
 }
@@ -183,10 +184,13 @@ t_max_err yin_set_period_attr(yin_t *x, void *, long argc, t_atom *argv) {
     return MAX_ERR_NONE;
 }
 
-void *yin_new(t_symbol *, short argc, t_atom *argv) {
+void *yin_new(t_symbol *, long count, t_atom *argv) {
     yin_t *x = static_cast<yin_t *>(object_alloc(yin_class));
     if (!x)
         return nullptr;
+    // The host passes the count as a long; the attribute-argument calls take a short.  A box never
+    // holds that many atoms, but a larger count must not wrap into a negative or short one.
+    const short argc = count < 0 ? 0 : (count > SHRT_MAX ? SHRT_MAX : static_cast<short>(count));
     const long plain = attr_args_offset(argc, argv);
     x->down = 2;
     x->minfreq = 60.0;
