@@ -1,7 +1,6 @@
 // splash.cpp - morv.splash, the package's companion object.  Every morv.centroid~ owns one and
 // asks it to "open" on a double click and to "close" before freeing it.  Opening shows the
-// package's name, version and a one-line description on the console; closing forgets that it
-// was shown.  Only ext_main is exported.
+// package's name, version and a one-line description on the console.  Only ext_main is exported.
 #include "ext.h"
 #include "ext_obex.h"
 
@@ -9,7 +8,6 @@ namespace {
 
 struct splash_t {
     t_object ob;
-    long shown;  // non-zero between "open" and "close"
 };
 
 t_class *splash_class = nullptr;
@@ -21,12 +19,11 @@ void *splash_new(t_symbol *, long, t_atom *) {
 void splash_open(splash_t *x) {
     // Shown again on every open: a double click is the user asking to see it now.
     object_post(&x->ob, "%s %s: %s", "morvkit", MORV_VERSION, MORV_DESCRIPTION);
-    x->shown = 1;
 }
 
-void splash_close(splash_t *x) {
-    x->shown = 0;
-}
+// What "open" showed is a console line, part of the console's history like any other: the splash
+// holds nothing to take back, so "close" (also when nothing is open) only has to be understood.
+void splash_close(splash_t *) {}
 
 }  // namespace
 
