@@ -286,6 +286,14 @@ t_object *find_attr(const t_class *c, t_symbol *name) {
     return nullptr;
 }
 
+long attr_flags(t_object *attr) {
+    AttrObj *a = as_attr(attr);
+    if (!a)
+        return 0;
+    std::shared_lock lock(class_mutex());
+    return a->flags;
+}
+
 t_symbol *attr_name(t_object *attr) {
     AttrObj *a = as_attr(attr);
     if (!a)

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <tuple>
 #include <unordered_set>
 
 #include "host_internal.hpp"
@@ -21,6 +22,7 @@ struct ClockObj {
     void *owner = nullptr;
     method fn = nullptr;
     std::atomic<std::int64_t> due{kUnset};  // logical time in samples, or kUnset
+    std::atomic<std::uint64_t> order{0};    // clocks due at the same time run in setting order
 };
 
 struct Clocks {
@@ -94,6 +96,8 @@ void clock_fdelay(t_clock *x, double f) {
     constexpr double far = static_cast<double>(std::numeric_limits<std::int64_t>::max() / 4);
     if (!(samples < far))
         samples = far;
+    static std::atomic<std::uint64_t> next_order{0};
+    c->order.store(next_order.fetch_add(1));
     c->due.store(logical_time().load() + static_cast<std::int64_t>(samples));
 }
 
@@ -108,15 +112,15 @@ int Host::run_scheduler() {
     auto &cs = detail::clocks();
     std::lock_guard lock(cs.mutex);
     const std::int64_t now = detail::logical_time().load();
-    std::vector<std::pair<std::int64_t, detail::ClockObj *>> due;
+    std::vector<std::tuple<std::int64_t, std::uint64_t, detail::ClockObj *>> due;
     for (detail::ClockObj *c : cs.clocks) {
         const std::int64_t d = c->due.load();
         if (d != detail::kUnset && d <= now)
-            due.emplace_back(d, c);
+            due.emplace_back(d, c->order.load(), c);
     }
     std::sort(due.begin(), due.end());
     int ran = 0;
-    for (auto [when, c] : due) {
+    for (auto [when, order, c] : due) {
         // The clock may have been freed or reset by a routine that ran before it.
         if (!cs.clocks.count(c))
             continue;

@@ -113,8 +113,13 @@ bool send_message(t_object *x, t_symbol *sel, long ac, const t_atom *av) {
     if (!m && sel == gensym("float"))
         m = find_method(c, gensym("int"));
     if (!m) {
-        if (t_object *attr = find_attr(c, sel))
+        if (t_object *attr = find_attr(c, sel)) {
+            if (attr_flags(attr) & (ATTR_SET_OPAQUE | ATTR_SET_OPAQUE_USER)) {
+                console_error(x, "attribute \"%s\" cannot be set from a message", sel->s_name);
+                return false;
+            }
             return attr_set(x, attr, ac, av) == MAX_ERR_NONE;
+        }
         m = find_method(c, gensym("anything"));
         if (!m || m->types.empty() || m->types[0] != A_GIMME) {
             console_error(x, "doesn't understand \"%s\"", sel->s_name);

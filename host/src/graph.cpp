@@ -342,6 +342,10 @@ void GraphState::run_vector(long frames) {
         logical_time().fetch_add(frames);
 }
 
+bool in_audio_thread() {
+    return t_in_run;
+}
+
 void detach_from_dsp(t_object *x) {
     ObjectRecord *rec = record_of(x);
     if (!rec)

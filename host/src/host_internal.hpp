@@ -117,6 +117,7 @@ t_max_err attr_set(t_object *x, t_object *attr, long ac, const t_atom *av);
 std::vector<t_atom> attr_get(t_object *x, t_object *attr);
 std::vector<t_atom> attr_meta(t_object *attr, t_symbol *meta);
 t_symbol *attr_name(t_object *attr);
+long attr_flags(t_object *attr);
 
 // ---- atom arrays ------------------------------------------------------------------------------
 
@@ -148,6 +149,8 @@ void console_error(t_object *x, const char *fmt, ...) __attribute__((format(prin
 
 std::atomic<std::int64_t> &logical_time();
 std::atomic<double> &time_samplerate();
+// True inside DspGraph::run: the calling thread is the audio thread.
+bool in_audio_thread();
 // Called by the real free path: clocks leave the scheduler, graphs stop calling the object.
 void detach_from_dsp(t_object *x);
 // Sets or clears z_disabled of a signal object, as the "enable" message does.

@@ -11,6 +11,9 @@ OutletImpl *as_outlet(void *o) {
 }
 
 void deliver(OutletImpl *o, std::string selector, std::vector<t_atom> atoms) {
+    // The real host defers such messages; here they are a bug worth seeing at once.
+    if (in_audio_thread())
+        console_error(o->owner, "sent \"%s\" from the audio thread; use a clock", selector.c_str());
     const std::int64_t t = logical_time().load();
     const double sr = time_samplerate().load();
     Message m{t, static_cast<double>(t) / sr, std::move(selector), std::move(atoms)};

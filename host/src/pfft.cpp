@@ -1,6 +1,7 @@
 // pfft.cpp - the pfft~ container: inner patch, frame buffering, and one inner graph run per frame.
 #include "morvhost/pfft.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>

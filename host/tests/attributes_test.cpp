@@ -172,6 +172,9 @@ TEST_F(Attributes, AttributeObjectsAnswerTheirUntypedMessages) {
     EXPECT_EQ(reinterpret_cast<t_ptr_int>(
                   object_method_imp(attr, gensym("getflags"), 0, 0, 0, 0, 0, 0, 0, 0)),
               ATTR_SET_OPAQUE_USER);
+    EXPECT_FALSE(box->send_text("al 3"));  // no longer settable from a patch
+    EXPECT_EQ(x->al, 0);
+    EXPECT_TRUE(Host::get().console_has("cannot be set from a message"));
     object_method_imp(attr, gensym("setflags"), 0, 0, 0, 0, 0, 0, 0, 0);
     EXPECT_EQ(class_attr_get(attrs_class, gensym("nosuch")), nullptr);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -65,6 +66,21 @@ void *probe_host_only(probe_t *x, void *a, void *b) {
                                     reinterpret_cast<t_ptr_int>(b) + x->bangs);
 }
 
+void probe_assist(probe_t *, void *, long io, long index, char *s) {
+    std::snprintf(s, ASSIST_MAX_STRING_LEN, "%s %ld", io == ASSIST_INLET ? "in" : "out", index);
+}
+void probe_dblclick(probe_t *x) {
+    x->bangs += 100;
+}
+void probe_fileusage(probe_t *, void *w) {
+    t_atomarray *folders = atomarray_new(0, nullptr);
+    t_atom a{};
+    atom_setsym(&a, gensym("extensions"));
+    atomarray_appendatom(folders, &a);
+    fileusage_addpackage(w, "morvkit", folders);  // the host takes the array
+    fileusage_addpackage(w, "whole", nullptr);
+}
+
 void register_probe() {
     if (probe_class)
         return;
@@ -78,6 +94,9 @@ void register_probe() {
     class_addmethod(probe_class, reinterpret_cast<method>(probe_list), "list", A_GIMME, 0);
     class_addmethod(probe_class, reinterpret_cast<method>(probe_bang), "bang", 0);
     class_addmethod(probe_class, reinterpret_cast<method>(probe_host_only), "hostonly", A_CANT, 0);
+    class_addmethod(probe_class, reinterpret_cast<method>(probe_assist), "assist", A_CANT, 0);
+    class_addmethod(probe_class, reinterpret_cast<method>(probe_dblclick), "dblclick", A_CANT, 0);
+    class_addmethod(probe_class, reinterpret_cast<method>(probe_fileusage), "fileusage", A_CANT, 0);
     class_register(CLASS_BOX, probe_class);
 }
 
@@ -227,6 +246,23 @@ TEST_F(HostObjects, UntypedCallsPassPointerArgumentsAndReturnTheResult) {
     EXPECT_EQ(object_method_imp(x, gensym("nothing"), 0, 0, 0, 0, 0, 0, 0, 0), nullptr);
     EXPECT_EQ(object_method_imp(nullptr, gensym("bang"), 0, 0, 0, 0, 0, 0, 0, 0), nullptr);
     EXPECT_EQ(object_method_imp(x, nullptr, 0, 0, 0, 0, 0, 0, 0, 0), nullptr);
+}
+
+TEST_F(HostObjects, HostOnlyCallsReachAssistDblclickAndFileusage) {
+    EXPECT_EQ(box->assist(ASSIST_INLET, 1), "in 1");
+    EXPECT_EQ(box->assist(ASSIST_OUTLET, 0), "out 0");
+    box->dblclick();
+    EXPECT_EQ(x->bangs, 100);
+    const auto packages = box->fileusage();
+    ASSERT_EQ(packages.size(), 2u);
+    EXPECT_EQ(packages[0].name, "morvkit");
+    EXPECT_EQ(packages[0].subfolders, std::vector<std::string>{"extensions"});
+    EXPECT_EQ(packages[1].name, "whole");
+    EXPECT_TRUE(packages[1].subfolders.empty());
+    // A handle that the host did not hand out is refused, and the array is still taken.
+    int not_a_handle = 0;
+    fileusage_addpackage(&not_a_handle, "morvkit", atomarray_new(0, nullptr));
+    EXPECT_TRUE(console_error_has("unknown handle"));
 }
 
 TEST_F(HostObjects, FreeRunsTheDestructorOnceAndRefusesStalePointers) {

@@ -58,6 +58,13 @@ TEST(Modules, BoxesLoadTheirModuleFromTheSearchPathsAndTypeTheirArguments) {
     EXPECT_TRUE(Host::get().console_has("bad arguments for creation"));
 }
 
+TEST(Modules, LoadingAFolderLoadsEveryExternalInItAndReportsTheOthers) {
+    Host::get().clear_console();
+    EXPECT_EQ(Host::get().load_extensions(modules), 2);  // main-only and ext_main; not noentry
+    EXPECT_TRUE(Host::get().console_has("neither ext_main nor main"));
+    EXPECT_EQ(Host::get().load_extensions(modules / "nosuchfolder"), 0);
+}
+
 TEST(Modules, TheModuleSuffixNamesTheProcessor) {
     EXPECT_EQ(Host::module_suffix().rfind(".mxl_", 0), 0u);
 }

@@ -20,6 +20,7 @@ struct ticker_t {
     bool in_perform;
     int ran_inside_perform;
     int routine_runs;
+    bool send_in_perform;  // a faulty object that sends from the audio thread
 };
 
 t_class *ticker_class = nullptr;
@@ -35,6 +36,8 @@ void ticker_tick(ticker_t *x) {
 
 void ticker_perform(ticker_t *x, t_object *, double **, long, double **, long, long, long, void *) {
     x->in_perform = true;
+    if (x->send_in_perform)
+        outlet_float(x->left, 9);
     clock_fdelay(x->clock, x->delay_ms);
     x->in_perform = false;
 }
@@ -137,6 +140,35 @@ TEST_F(Scheduler, ADelayIsDueAfterThatMuchLogicalTime) {
     graph.run(1);
     EXPECT_EQ(Host::get().run_scheduler(), 1);  // 30 samples: due
     x->clock = clock;
+}
+
+TEST_F(Scheduler, ClocksDueTogetherRunInTheOrderTheyWereSet) {
+    auto other = Box::create("morvtest.ticker");
+    ASSERT_NE(other, nullptr);
+    DspGraph first_other;  // "other" performs, and so sets its clock, first
+    first_other.add(*other);
+    first_other.add(*box);
+    ASSERT_TRUE(first_other.compile(1000, 10));
+    std::vector<t_object *> order;
+    other->outlet(0).on_message([&](const Message &) { order.push_back(other->object()); });
+    box->outlet(0).on_message([&](const Message &) { order.push_back(box->object()); });
+    first_other.run(1);
+    EXPECT_EQ(Host::get().run_scheduler(), 2);
+    EXPECT_EQ(order, (std::vector<t_object *>{other->object(), box->object()}));
+}
+
+TEST_F(Scheduler, SendingFromTheAudioThreadIsReported) {
+    Host::get().clear_console();
+    x->send_in_perform = true;
+    graph.run(1);
+    EXPECT_TRUE(Host::get().console_has("from the audio thread"));
+    box->outlet(0).clear();
+    x->send_in_perform = false;
+    Host::get().clear_console();
+    graph.run(1);
+    Host::get().run_scheduler();  // the same outlet from the scheduler is fine
+    EXPECT_FALSE(Host::get().console_has("from the audio thread"));
+    EXPECT_EQ(box->outlet(0).floats(), std::vector<double>{1});
 }
 
 TEST_F(Scheduler, UnsetAndFreedClocksDoNotRun) {
