@@ -132,17 +132,20 @@ t_class *chain_class() {
 }  // namespace
 
 int GraphState::add(t_object *x) {
-    auto [it, inserted] = index.try_emplace(x, static_cast<int>(nodes.size()));
-    if (inserted) {
-        Node n;
-        n.obj = x;
-        ObjectRecord *rec = record_of(x);
-        n.link = rec ? rec->dsp : std::make_shared<DspLink>();
-        if (!rec)
-            n.link->detached = true;
-        nodes.push_back(std::move(n));
-    }
-    return it->second;
+    ObjectRecord *rec = record_of(x);
+    auto it = index.find(x);
+    // A node whose object was freed may share its address with a new object: that is a new node.
+    if (it != index.end() && rec && nodes[static_cast<std::size_t>(it->second)].link == rec->dsp)
+        return it->second;
+    Node n;
+    n.obj = x;
+    n.link = rec ? rec->dsp : std::make_shared<DspLink>();
+    if (!rec)
+        n.link->detached = true;
+    nodes.push_back(std::move(n));
+    const int i = static_cast<int>(nodes.size()) - 1;
+    index[x] = i;
+    return i;
 }
 
 bool GraphState::compile(double sr, long vector_size) {

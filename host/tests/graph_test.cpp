@@ -209,6 +209,17 @@ TEST(Graph, AFreedBoxLeavesTheGraphSafely) {
     EXPECT_EQ(graph.perform_routines().size(), 1u);
 }
 
+TEST(Graph, ANewBoxIsANewNodeEvenAtTheAddressOfAFreedOne) {
+    DspGraph graph;
+    for (int round = 0; round < 40; ++round) {  // sooner or later the allocator reuses one
+        auto g = make_gain();
+        graph.connect(DspGraph::constant(1), *g, 0);
+        ASSERT_TRUE(graph.compile(44100, 8));
+        graph.run(1);
+        EXPECT_EQ(g->as<gain_t>()->perform_calls, 1) << "round " << round;
+    }
+}
+
 TEST(Graph, MutedObjectsAreStillCalledAndSeeTheFlag) {
     auto g = make_gain();
     DspGraph graph;
