@@ -94,7 +94,7 @@ Options parse_options(int argc, const char *const *argv) {
             ->excludes(ch);
         cmd->add_option("--format", format, "Output format: csv (default) or json")
             ->type_name("csv|json");
-        cmd->add_option("--output", output, "Write to FILE instead of standard output")
+        cmd->add_option("--output", output, "Write to FILE instead of standard output (-)")
             ->type_name("FILE");
         common(cmd);
     };
@@ -143,7 +143,7 @@ Options parse_options(int argc, const char *const *argv) {
         options.format = Format::json;
     else if (format != "csv")
         usage("--format", format, "is not csv or json");
-    if (!output.empty())
+    if (!output.empty() && output != "-")  // "-" is standard output, as usual
         options.output = output;
     if (!plot.empty()) {
         if (!plot_format(plot))

@@ -2,6 +2,7 @@
 
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cctype>
@@ -132,6 +133,28 @@ void draw_dots(cairo_t *cr, const Panel &p, const std::vector<double> &time,
     }
 }
 
+// A key in the panel's top right corner: one swatch per series shown.
+void draw_legend(cairo_t *cr, const Panel &p, bool truth) {
+    cairo_set_font_size(cr, 11);
+    double y = p.y + 14;
+    const double x = p.x + p.width - 210;
+    if (truth) {
+        cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
+        cairo_set_line_width(cr, 2);
+        cairo_move_to(cr, x, y);
+        cairo_line_to(cr, x + 16, y);
+        cairo_stroke(cr);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        text_at(cr, x + 22, y, "true pitch", 0, 0.5);
+        y += 16;
+    }
+    cairo_set_source_rgb(cr, 0.1, 0.3, 0.8);
+    cairo_arc(cr, x + 8, y, 2.5, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    text_at(cr, x + 22, y, "estimate (opacity: periodicity)", 0, 0.5);
+}
+
 }  // namespace
 
 std::optional<PlotFormat> plot_format(const std::filesystem::path &file) {
@@ -225,6 +248,8 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
     draw_line(cr, fp, input.truth_time, input.truth_frequency);
     draw_dots(cr, fp, input.pitch_time, input.frequency, &input.periodicity, 0.1, 0.3, 0.8);
+    if (!input.frequency.empty())
+        draw_legend(cr, fp, !input.truth_frequency.empty());
     cairo_set_line_width(cr, 1.2);
     cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
     draw_line(cr, pp, input.pitch_time, input.periodicity);
@@ -239,7 +264,21 @@ void write_plot(const std::filesystem::path &file, const PlotInput &input) {
     write_plot(output, input);
 }
 
+namespace {
+
+// Text drawing fills process-wide font caches in cairo and fontconfig that are never released
+// otherwise; dropping them once no cairo object is alive keeps leak checkers' reports clean.
+struct FontCacheRelease {
+    ~FontCacheRelease() {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+
+}  // namespace
+
 void write_plot(AtomicFile &output, const PlotInput &input) {
+    const FontCacheRelease release_after_drawing;
     const auto &file = output.destination();
     const auto format = plot_format(file);
     if (!format)

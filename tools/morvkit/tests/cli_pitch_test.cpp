@@ -116,6 +116,17 @@ TEST_F(Pitch, OutOfRangeValuesAreClampedByTheObjectAndReported) {
               (Json{{"down", 3}, {"minfreq", 0}, {"period", 250}, {"threshold", 1}}));
 }
 
+TEST_F(Pitch, HugeValuesReachTheObjectWithoutHarm) {
+    for (const char *value : {"1e300", "-1e300"}) {
+        const auto json = Json::parse(
+            ok({"pitch", mono, "--format", "json", "--down", value, "--minfreq", value}).out);
+        const int down = json["parameters"]["down"];
+        EXPECT_GE(down, 0);
+        EXPECT_LE(down, 3);
+        EXPECT_GE(json["parameters"]["minfreq"].get<double>(), 0);
+    }
+}
+
 TEST_F(Pitch, VectorSizeSetsTheClockOfDelivery) {
     const auto rows = csv_numbers(ok({"pitch", mono, "--vector", "128", "--period", "1"}).out);
     ASSERT_GT(rows.size(), 10u);

@@ -42,6 +42,7 @@ TEST(Options, DefaultsOfEachCommand) {
     EXPECT_EQ(centroid.overlap, 4);
     EXPECT_FALSE(centroid.amplitude);
     EXPECT_EQ(parse({"demo"}).command, Command::demo);
+    EXPECT_FALSE(parse({"pitch", "a.wav", "--output", "-"}).output);
 }
 
 TEST(Options, ValuesArePassedThrough) {
