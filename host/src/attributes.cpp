@@ -21,6 +21,20 @@ struct AttrObj {
     std::vector<std::pair<t_symbol *, std::vector<t_atom>>> meta;  // attributes of the attribute
 };
 
+// The fields of an attribute that one access needs, read under the class lock.
+struct AttrView {
+    t_symbol *name;
+    t_symbol *type;
+    long offset;
+    method getter;
+    method setter;
+};
+
+AttrView view_of(const AttrObj *a) {
+    std::shared_lock lock(class_mutex());
+    return {a->name, a->type, a->offset, a->getter, a->setter};
+}
+
 // What the plain accessors know of each storage type.
 enum class Storage { none, i8, i32, i64, long_, f32, f64, sym, obj, atom, i16 };
 
@@ -100,7 +114,7 @@ T load(const char *at) {
     return v;
 }
 
-t_max_err plain_set(t_object *x, const AttrObj &a, long ac, const t_atom *av) {
+t_max_err plain_set(t_object *x, const AttrView &a, long ac, const t_atom *av) {
     const Storage s = storage_of(a.type);
     if (ac < 1 || !av) {
         console_error(x, "missing value for attribute \"%s\"", a.name->s_name);
@@ -154,7 +168,7 @@ t_max_err plain_set(t_object *x, const AttrObj &a, long ac, const t_atom *av) {
     return MAX_ERR_NONE;
 }
 
-std::vector<t_atom> plain_get(t_object *x, const AttrObj &a) {
+std::vector<t_atom> plain_get(t_object *x, const AttrView &a) {
     const char *at = reinterpret_cast<const char *>(x) + a.offset;
     switch (storage_of(a.type)) {
         case Storage::i8:
@@ -308,46 +322,30 @@ t_max_err attr_set(t_object *x, t_object *attr, long ac, const t_atom *av) {
         return MAX_ERR_INVALID_PTR;
     if (ac < 0 || (ac > 0 && !av))
         ac = 0;
-    AttrObj copy_of_fields;
-    method setter;
-    {
-        std::shared_lock lock(class_mutex());
-        setter = a->setter;
-        copy_of_fields.name = a->name;
-        copy_of_fields.type = a->type;
-        copy_of_fields.offset = a->offset;
-    }
-    if (setter) {
+    const AttrView v = view_of(a);
+    if (v.setter) {
         void *r =
-            call_method(setter, {{false, x, 0},
-                                 {false, attr, 0},
-                                 {false, reinterpret_cast<void *>(static_cast<t_ptr_int>(ac)), 0},
-                                 {false, const_cast<t_atom *>(av), 0}});
+            call_method(v.setter, {{false, x, 0},
+                                   {false, attr, 0},
+                                   {false, reinterpret_cast<void *>(static_cast<t_ptr_int>(ac)), 0},
+                                   {false, const_cast<t_atom *>(av), 0}});
         return static_cast<t_max_err>(reinterpret_cast<t_ptr_int>(r));
     }
-    return plain_set(x, copy_of_fields, ac, av);
+    return plain_set(x, v, ac, av);
 }
 
 std::vector<t_atom> attr_get(t_object *x, t_object *attr) {
     AttrObj *a = as_attr(attr);
     if (!a || !is_object(x))
         return {};
-    AttrObj copy_of_fields;
-    method getter;
-    {
-        std::shared_lock lock(class_mutex());
-        getter = a->getter;
-        copy_of_fields.name = a->name;
-        copy_of_fields.type = a->type;
-        copy_of_fields.offset = a->offset;
-    }
-    if (!getter)
-        return plain_get(x, copy_of_fields);
+    const AttrView v = view_of(a);
+    if (!v.getter)
+        return plain_get(x, v);
     // A getter fills memory that it is handed when both count and pointer are set.
     std::vector<t_atom> buf(64);
     long ac = static_cast<long>(buf.size());
     t_atom *av = buf.data();
-    call_method(getter, {{false, x, 0}, {false, attr, 0}, {false, &ac, 0}, {false, &av, 0}});
+    call_method(v.getter, {{false, x, 0}, {false, attr, 0}, {false, &ac, 0}, {false, &av, 0}});
     if (!av || ac <= 0)
         return {};
     if (av == buf.data() && ac > static_cast<long>(buf.size()))

@@ -31,52 +31,48 @@ bool is_number(const t_atom &a) {
     return a.a_type == A_LONG || a.a_type == A_FLOAT;
 }
 
-// Converts the message's atoms to the bound argument types; false (and the reason) on mismatch.
-bool convert_typed(const std::vector<long> &types, long ac, const t_atom *av,
-                   std::vector<CallArg> &args, const char *&why) {
+}  // namespace
+
+const char *convert_arguments(const std::vector<long> &types, long ac, const t_atom *av,
+                              std::vector<CallArg> &args) {
     for (std::size_t i = 0; i < types.size(); ++i) {
+        const long t = types[i];
         const t_atom *a = static_cast<long>(i) < ac ? &av[i] : nullptr;
+        if (!a && t != A_DEFLONG && t != A_DEFFLOAT && t != A_DEFSYM)
+            return "missing arguments";
         CallArg arg;
-        switch (types[i]) {
+        switch (t) {
             case A_LONG:
             case A_DEFLONG:
                 if (a && !is_number(*a))
-                    return why = "bad arguments", false;
-                if (!a && types[i] == A_LONG)
-                    return why = "missing arguments", false;
+                    return "bad arguments";
                 arg.p = as_ptr(a ? atom_getlong(a) : 0);
                 break;
             case A_FLOAT:
             case A_DEFFLOAT:
                 if (a && !is_number(*a))
-                    return why = "bad arguments", false;
-                if (!a && types[i] == A_FLOAT)
-                    return why = "missing arguments", false;
+                    return "bad arguments";
                 arg.is_double = true;
                 arg.d = a ? atom_getfloat(a) : 0.0;
                 break;
             case A_SYM:
             case A_DEFSYM:
                 if (a && a->a_type != A_SYM)
-                    return why = "bad arguments", false;
-                if (!a && types[i] == A_SYM)
-                    return why = "missing arguments", false;
+                    return "bad arguments";
                 arg.p = a ? a->a_w.w_sym : gensym("");
                 break;
-            case A_OBJ:
-                if (!a || a->a_type != A_OBJ)
-                    return why = "bad arguments", false;
+            case A_OBJ:  // never optional, so a is set
+                if (a->a_type != A_OBJ)
+                    return "bad arguments";
                 arg.p = a->a_w.w_obj;
                 break;
             default:
-                return why = "unsupported argument type", false;
+                return "unsupported argument type";
         }
         args.push_back(arg);
     }
-    return true;
+    return nullptr;
 }
-
-}  // namespace
 
 void *call_method(method fn, const std::vector<CallArg> &args) {
     if (!fn || args.size() > kMaxCallArgs)
@@ -136,8 +132,7 @@ bool send_message(t_object *x, t_symbol *sel, long ac, const t_atom *av) {
         args.push_back({false, as_ptr(ac), 0});
         args.push_back({false, const_cast<t_atom *>(av), 0});
     } else {
-        const char *why = "";
-        if (!convert_typed(m->types, ac, av, args, why)) {
+        if (const char *why = convert_arguments(m->types, ac, av, args)) {
             console_error(x, "%s for message \"%s\"", why, sel->s_name);
             return false;
         }

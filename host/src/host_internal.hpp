@@ -107,6 +107,10 @@ struct CallArg {
     void *p = nullptr;
     double d = 0;
 };
+// Converts atoms to bound argument types (A_LONG, A_FLOAT, A_SYM, A_OBJ and the defaulted ones),
+// with the host's int/float conversion, appending to args.  Null, or why the atoms do not fit.
+const char *convert_arguments(const std::vector<long> &types, long ac, const t_atom *av,
+                              std::vector<CallArg> &args);
 // Calls fn with the arguments in order, each as a pointer-sized integer or a double.  At most 8.
 void *call_method(method fn, const std::vector<CallArg> &args);
 

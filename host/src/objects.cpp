@@ -128,49 +128,6 @@ t_class *find_class(t_symbol *name_space, t_symbol *name, bool autoload) {
     return nullptr;
 }
 
-namespace {
-
-// Converts a box argument for a typed constructor slot; false on a type mismatch.
-bool convert_arg(long type, const t_atom *a, CallArg &out) {
-    switch (type) {
-        case A_LONG:
-        case A_DEFLONG:
-            if (!a)
-                return type == A_DEFLONG;
-            if (a->a_type != A_LONG && a->a_type != A_FLOAT)
-                return false;
-            out.p = reinterpret_cast<void *>(static_cast<t_ptr_int>(atom_getlong(a)));
-            return true;
-        case A_FLOAT:
-        case A_DEFFLOAT:
-            out.is_double = true;
-            if (!a)
-                return type == A_DEFFLOAT;
-            if (a->a_type != A_LONG && a->a_type != A_FLOAT)
-                return false;
-            out.d = atom_getfloat(a);
-            return true;
-        case A_SYM:
-        case A_DEFSYM:
-            out.p = gensym("");
-            if (!a)
-                return type == A_DEFSYM;
-            if (a->a_type != A_SYM)
-                return false;
-            out.p = a->a_w.w_sym;
-            return true;
-        case A_OBJ:
-            if (!a || a->a_type != A_OBJ)
-                return false;
-            out.p = a->a_w.w_obj;
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
 t_object *construct(t_class *c, long ac, const t_atom *av) {
     if (!c || !c->mnew) {
         console_error(nullptr, "%s: class has no constructor", c ? c->name.c_str() : "?");
@@ -185,14 +142,9 @@ t_object *construct(t_class *c, long ac, const t_atom *av) {
                 {false, reinterpret_cast<void *>(static_cast<t_ptr_int>(ac)), 0},
                 {false, const_cast<t_atom *>(av), 0}};
     } else {
-        for (std::size_t i = 0; i < types.size(); ++i) {
-            CallArg arg;
-            const t_atom *a = static_cast<long>(i) < ac ? &av[i] : nullptr;
-            if (!convert_arg(types[i], a, arg)) {
-                console_error(nullptr, "%s: bad arguments for creation", c->name.c_str());
-                return nullptr;
-            }
-            args.push_back(arg);
+        if (const char *why = convert_arguments(types, ac, av, args)) {
+            console_error(nullptr, "%s: %s for creation", c->name.c_str(), why);
+            return nullptr;
         }
     }
     void *made = call_method(c->mnew, args);
