@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <thread>
 
 #include "morvhost/host.hpp"
@@ -16,6 +17,7 @@ struct counter_t {
     t_clock *clock;
     std::atomic<int> ticks;
     std::atomic<int> performs;
+    double gain;  // an attribute only the main thread touches
 };
 
 t_class *counter_class = nullptr;
@@ -55,6 +57,8 @@ void register_counter() {
                   reinterpret_cast<method>(counter_free), sizeof(counter_t), nullptr, A_GIMME, 0);
     class_dspinit(counter_class);
     class_addmethod(counter_class, reinterpret_cast<method>(counter_dsp), "dsp64", A_CANT, 0);
+    class_addattr(counter_class, attr_offset_new("gain", gensym("float64"), 0, nullptr, nullptr,
+                                                 offsetof(counter_t, gain)));
     class_register(CLASS_BOX, counter_class);
 }
 
@@ -76,7 +80,12 @@ TEST(Threads, ClocksSetByTheAudioThreadRunInTheSchedulerThread) {
         graph.run(2000);
         done.store(true);
     });
-    for (int i = 0; i < 200; ++i) box->send("enable", {make_long(i % 2)});  // main thread
+    for (int i = 0; i < 200; ++i) {  // the main thread meanwhile sends messages and attributes
+        box->send("enable", {make_long(i % 2)});
+        box->send_text("gain 0.5");
+        box->send_text("nosuchmessage");  // a console line while the others run
+    }
+    EXPECT_DOUBLE_EQ(x->gain, 0.5);
     audio.join();
     scheduler.join();
     Host::get().run_scheduler();
