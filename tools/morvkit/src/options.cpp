@@ -103,10 +103,12 @@ Options parse_options(int argc, const char *const *argv) {
     file_input(pitch);
     pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
         ->type_name("TEXT");
-    pitch->add_option("--down", down, "Downsampling exponent (box argument 1)")->type_name("N");
-    pitch->add_option("--minfreq", minfreq, "Lowest frequency, Hz (box argument 2)")
+    pitch->add_option("--down", down, "Downsampling exponent, 0 to 3 (adds @down N to the box)")
+        ->type_name("N");
+    pitch->add_option("--minfreq", minfreq, "Lowest frequency to estimate, Hz (adds @minfreq HZ)")
         ->type_name("HZ");
-    pitch->add_option("--period", period, "Analysis period, ms (box argument 3)")->type_name("MS");
+    pitch->add_option("--period", period, "Analysis period, ms, 0 to 250 (adds @period MS)")
+        ->type_name("MS");
     pitch->add_option("--threshold", threshold, "Sent as the message \"threshold\"")
         ->type_name("T");
     pitch->add_option("--vector", vector, "Host vector size (default 64)")->type_name("N");

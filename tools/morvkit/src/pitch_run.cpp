@@ -37,6 +37,8 @@ Json parameters_of(const yin_t &record) {
 
 PitchResult run_pitch(SampleSource &source, const PitchSettings &settings,
                       const ProgressCallback &progress) {
+    if (settings.vector_size < 1)
+        throw Error(ExitStatus::usage, "the vector size must be at least 1");
     auto box = create_box(settings.box_text, "zid~");
     if (settings.threshold && !box->send("threshold", {morvhost::make_float(*settings.threshold)}))
         throw Error(ExitStatus::analysis,

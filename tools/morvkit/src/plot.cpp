@@ -138,6 +138,9 @@ void draw_legend(cairo_t *cr, const Panel &p, bool truth) {
     cairo_set_font_size(cr, 11);
     double y = p.y + 14;
     const double x = p.x + p.width - 210;
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
+    cairo_rectangle(cr, x - 6, p.y + 4, 210, truth ? 36 : 20);
+    cairo_fill(cr);
     if (truth) {
         cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
         cairo_set_line_width(cr, 2);
@@ -226,35 +229,46 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     Range cent = extent({&input.centroid}, false);
     cent = {0, std::isfinite(cent.high) && cent.high > 0 ? cent.high * 1.1 : 1000};
 
+    // Panels only for what was analysed: pitch (frequency and periodicity), centroid, or both.
+    const bool pitch = !input.pitch_time.empty() || !input.truth_time.empty();
+    const bool centroid = !input.centroid_time.empty();
+    const bool all = !pitch && !centroid;  // nothing to show: every panel, empty but labelled
+    const int count = (pitch || all ? 2 : 0) + (centroid || all ? 1 : 0);
     const double inner_w = width - margin_left - margin_right;
-    const double panel_h = (height - margin_top - margin_bottom - 2 * panel_gap) / 3;
-    const auto panel_at = [&](int i, Range value, bool log) {
+    const double panel_h = (height - margin_top - margin_bottom - (count - 1) * panel_gap) / count;
+    int next = 0;
+    const auto next_panel = [&](Range value, bool log) {
+        const int i = next++;
         return Panel{
             margin_left, margin_top + i * (panel_h + panel_gap), inner_w, panel_h, time, value,
             log};
     };
-    const Panel fp = panel_at(0, freq, true), pp = panel_at(1, {0, 1}, false),
-                cp = panel_at(2, cent, false);
 
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_set_font_size(cr, 15);
     text_at(cr, width / 2, margin_top / 2, input.title, 0.5, 0.5);
 
-    draw_frame(cr, fp, log_ticks(freq.low, freq.high), "Frequency (Hz)", false);
-    draw_frame(cr, pp, linear_ticks(0, 1, 5), "Periodicity", false);
-    draw_frame(cr, cp, linear_ticks(cent.low, cent.high, 5), "Centroid (Hz)", true);
-
-    cairo_set_line_width(cr, 2);
-    cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
-    draw_line(cr, fp, input.truth_time, input.truth_frequency);
-    draw_dots(cr, fp, input.pitch_time, input.frequency, &input.periodicity, 0.1, 0.3, 0.8);
-    if (!input.frequency.empty())
-        draw_legend(cr, fp, !input.truth_frequency.empty());
-    cairo_set_line_width(cr, 1.2);
-    cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
-    draw_line(cr, pp, input.pitch_time, input.periodicity);
-    cairo_set_source_rgb(cr, 0.5, 0.1, 0.6);
-    draw_line(cr, cp, input.centroid_time, input.centroid);
+    if (pitch || all) {
+        const Panel fp = next_panel(freq, true), pp = next_panel({0, 1}, false);
+        draw_frame(cr, fp, log_ticks(freq.low, freq.high), "Frequency (Hz)", false);
+        draw_frame(cr, pp, linear_ticks(0, 1, 5), "Periodicity", next == count);
+        cairo_set_line_width(cr, 2);
+        cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
+        draw_line(cr, fp, input.truth_time, input.truth_frequency);
+        draw_dots(cr, fp, input.pitch_time, input.frequency, &input.periodicity, 0.1, 0.3, 0.8);
+        if (!input.frequency.empty())
+            draw_legend(cr, fp, !input.truth_frequency.empty());
+        cairo_set_line_width(cr, 1.2);
+        cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
+        draw_line(cr, pp, input.pitch_time, input.periodicity);
+    }
+    if (centroid || all) {
+        const Panel cp = next_panel(cent, false);
+        draw_frame(cr, cp, linear_ticks(cent.low, cent.high, 5), "Centroid (Hz)", true);
+        cairo_set_line_width(cr, 1.2);
+        cairo_set_source_rgb(cr, 0.5, 0.1, 0.6);
+        draw_line(cr, cp, input.centroid_time, input.centroid);
+    }
 }
 
 void write_plot(const std::filesystem::path &file, const PlotInput &input) {

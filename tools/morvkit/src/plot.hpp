@@ -2,8 +2,9 @@
 // spectral centroid (Hz), stacked over a shared time axis in seconds.
 //
 // One drawing routine serves every surface; the file name's extension picks SVG or PNG.  The
-// picture is written to a temporary file and renamed, like every result file.  Empty series
-// leave their panel empty but labelled; non-finite values and non-positive frequencies are
+// picture is written to a temporary file and renamed, like every result file.  Only the panels
+// of what was analysed are drawn (pitch: frequency and periodicity; centroid); with no data at
+// all, all three, empty but labelled.  Non-finite values and non-positive frequencies are
 // skipped rather than drawn at nonsense positions.
 #pragma once
 
