@@ -1,6 +1,8 @@
 # morv_add_test(<name> SOURCES ... [LIBS ...] [MODULES ...] [LABELS ...])
 #
-# One GoogleTest executable; its cases are registered with CTest one by one.  Test code finds the
+# One GoogleTest executable; its cases are registered with CTest one by one.  Executables labelled
+# "threads" are also gathered under the target `thread_tests`, so a ThreadSanitizer build can build
+# just those.  Test code finds the
 # built modules through MORV_EXTERNALS_DIR and MORV_EXTENSIONS_DIR, and MODULES makes sure the
 # modules it loads are built first.
 find_package(GTest REQUIRED)
@@ -15,6 +17,12 @@ function(morv_add_test name)
         MORV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     if(ARG_MODULES)
         add_dependencies(${name} ${ARG_MODULES})
+    endif()
+    if("threads" IN_LIST ARG_LABELS)
+        if(NOT TARGET thread_tests)
+            add_custom_target(thread_tests)
+        endif()
+        add_dependencies(thread_tests ${name})
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS "${ARG_LABELS}")
