@@ -1,8 +1,8 @@
 #include "commands.hpp"
 
-#include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <limits>
 #include <memory>
 
 #include "atomic_file.hpp"
@@ -154,7 +154,9 @@ void run_demo_command(const Options &options, std::ostream &out) {
         // The true pitch every 5 ms; silence breaks the line.
         for (std::size_t i = 0; i < phrase.true_pitch.size(); i += 220) {
             input.truth_time.push_back(static_cast<double>(i) / samplerate);
-            input.truth_frequency.push_back(phrase.true_pitch[i] > 0 ? phrase.true_pitch[i] : NAN);
+            input.truth_frequency.push_back(phrase.true_pitch[i] > 0
+                                                ? phrase.true_pitch[i]
+                                                : std::numeric_limits<double>::quiet_NaN());
         }
         write_plot(*outputs.plot, input);
     }

@@ -1,7 +1,5 @@
 #include "host_session.hpp"
 
-#include <unistd.h>
-
 #include <system_error>
 
 #include "errors.hpp"

@@ -1,7 +1,5 @@
 #include "modules.hpp"
 
-#include <system_error>
-
 #include "errors.hpp"
 
 namespace morvkit {
