@@ -92,10 +92,9 @@ DemoReport evaluate_demo(const Phrase &phrase, const Table &pitch, double frame_
             centroids[index_of(segment)].push_back(centroid.at(row, 1));
     for (std::size_t s = 0; s < report.segments.size(); ++s) {
         report.segments[s].estimate_median = median(estimates[s]);
-        double sum = 0;
-        for (double value : centroids[s]) sum += value;
-        report.segments[s].centroid_mean =
-            centroids[s].empty() ? nan : sum / static_cast<double>(centroids[s].size());
+        // A median, so the few frames whose window still reaches into a neighbouring segment
+        // (a noisy note's tail in the frames of a silence) do not colour the whole segment.
+        report.segments[s].centroid_median = median(centroids[s]);
     }
     return report;
 }
@@ -107,7 +106,7 @@ std::string format_demo_report(const DemoReport &report) {
                   "true pitch", "estimate", "gross errors", "centroid");
     text += line;
     std::snprintf(line, sizeof line, "%-13s %-11s %-15s %-15s %-12s %s\n", "", "", "(Hz)",
-                  "(Hz, median)", "", "(Hz, mean)");
+                  "(Hz, median)", "", "(Hz, median)");
     text += line;
     for (const auto &s : report.segments) {
         char span[32], truth[40], errors[32];
@@ -124,7 +123,7 @@ std::string format_demo_report(const DemoReport &report) {
         else
             std::snprintf(errors, sizeof errors, "-");
         std::snprintf(line, sizeof line, "%-13s %-11s %-15s %-15s %-12s %s\n", s.name.c_str(), span,
-                      truth, hz(s.estimate_median).c_str(), errors, hz(s.centroid_mean).c_str());
+                      truth, hz(s.estimate_median).c_str(), errors, hz(s.centroid_median).c_str());
         text += line;
     }
     if (report.voiced > 0)
