@@ -28,12 +28,10 @@ t_max_err class_addmethod(t_class *c, C74_CONST method m, C74_CONST char *name, 
 t_max_err class_register(t_symbol *name_space, t_class *c);
 t_max_err class_addattr(t_class *c, t_object *attr);
 void *class_attr_get(t_class *x, t_symbol *attrname);
-t_max_err class_attr_addattr_parse(t_class *c, C74_CONST char *attrname,
-                                   C74_CONST char *attrname2, t_symbol *type, long flags,
-                                   C74_CONST char *parsestr);
-t_max_err class_attr_addattr_format(t_class *c, C74_CONST char *attrname,
-                                    C74_CONST char *attrname2, C74_CONST t_symbol *type,
-                                    long flags, C74_CONST char *fmt, ...);
+t_max_err class_attr_addattr_parse(t_class *c, C74_CONST char *attrname, C74_CONST char *attrname2,
+                                   t_symbol *type, long flags, C74_CONST char *parsestr);
+t_max_err class_attr_addattr_format(t_class *c, C74_CONST char *attrname, C74_CONST char *attrname2,
+                                    C74_CONST t_symbol *type, long flags, C74_CONST char *fmt, ...);
 void *object_alloc(t_class *c);
 void *object_new_typed(t_symbol *name_space, t_symbol *classname, long ac, t_atom *av);
 t_max_err object_free(void *x);
@@ -46,15 +44,14 @@ method object_method_direct_getmethod(t_object *x, t_symbol *sym);
 void *object_method_direct_getobject(t_object *x, t_symbol *sym);
 method object_getmethod(void *x, t_symbol *s);
 
-#define C74_OBJECT_METHOD_ARGS_(x, s, p1, p2, p3, p4, p5, p6, p7, p8, ...)                   \
-    object_method_imp((void *)(x), (void *)(s), (void *)(t_ptr_int)(p1),                    \
-                      (void *)(t_ptr_int)(p2), (void *)(t_ptr_int)(p3),                     \
-                      (void *)(t_ptr_int)(p4), (void *)(t_ptr_int)(p5),                     \
+#define C74_OBJECT_METHOD_ARGS_(x, s, p1, p2, p3, p4, p5, p6, p7, p8, ...)                        \
+    object_method_imp((void *)(x), (void *)(s), (void *)(t_ptr_int)(p1), (void *)(t_ptr_int)(p2), \
+                      (void *)(t_ptr_int)(p3), (void *)(t_ptr_int)(p4), (void *)(t_ptr_int)(p5),  \
                       (void *)(t_ptr_int)(p6), (void *)(t_ptr_int)(p7), (void *)(t_ptr_int)(p8))
 #define object_method(...) C74_OBJECT_METHOD_ARGS_(__VA_ARGS__, 0, 0, 0, 0, 0, 0, 0, 0, 0)
 
-#define object_method_direct(rt, sig, x, s, ...)                                         \
-    ((rt(*) sig)object_method_direct_getmethod((t_object *)(x), (s)))(                    \
+#define object_method_direct(rt, sig, x, s, ...)                       \
+    ((rt(*) sig)object_method_direct_getmethod((t_object *)(x), (s)))( \
         (t_object *)object_method_direct_getobject((t_object *)(x), (s)), __VA_ARGS__)
 
 /* Attributes. */

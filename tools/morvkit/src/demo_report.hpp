@@ -27,7 +27,8 @@ struct SegmentReport {
     double estimate_median = 0;          // Hz, over the segment's voiced analyses; NaN if none
     int voiced = 0;                      // analyses whose frame lies inside the segment
     int gross_errors = 0;
-    double centroid_median = 0;  // Hz, median of the centroid frames timed inside the segment; NaN if none
+    double centroid_median =
+        0;  // Hz, median of the centroid frames timed inside the segment; NaN if none
 };
 
 struct DemoReport {
