@@ -12,6 +12,7 @@ function(morv_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;MODULES;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/host/tests/support)
     target_compile_definitions(${name} PRIVATE
         MORV_EXTERNALS_DIR="${MORV_EXTERNALS_DIR}" MORV_EXTENSIONS_DIR="${MORV_EXTENSIONS_DIR}"
         MORV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

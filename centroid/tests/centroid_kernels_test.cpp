@@ -3,10 +3,11 @@
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
 #include "centroid_kernels.h"
+
+#include "test_signals.h"
 
 namespace {
 
@@ -46,16 +47,6 @@ double single_value(const std::vector<double> &out) {
         EXPECT_TRUE(v == out[0] || (std::isnan(v) && std::isnan(out[0])));
     }
     return out.empty() ? sentinel : out[0];
-}
-
-std::vector<double> random_frame(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> v(n);
-    for (double &s : v) {
-        s = dist(gen);
-    }
-    return v;
 }
 
 TEST(CentroidKernels, SingleBinGivesItsCentreWhateverTheWeight) {
@@ -115,7 +106,7 @@ TEST(CentroidKernels, MixedSignAmplitudesAreUsedUnchanged) {
 }
 
 TEST(CentroidKernels, InvariantUnderScalingOfTheInput) {
-    const auto re = random_frame(256, 1), im = random_frame(256, 2);
+    const auto re = morvtest::uniform_noise(256, 1), im = morvtest::uniform_noise(256, 2);
     const double c = single_value(complex_centroid(44100, re, im));
     const double a = single_value(amplitude_centroid(44100, im));
     for (double factor : {-1.0, 1e-6, 3.0, 1e6}) {
@@ -130,7 +121,7 @@ TEST(CentroidKernels, InvariantUnderScalingOfTheInput) {
 }
 
 TEST(CentroidKernels, ComplexIgnoresTheSignOfEachComponent) {
-    const auto re = random_frame(128, 3), im = random_frame(128, 4);
+    const auto re = morvtest::uniform_noise(128, 3), im = morvtest::uniform_noise(128, 4);
     const double c = single_value(complex_centroid(22050, re, im));
     auto re2 = re, im2 = im;
     for (std::size_t k = 0; k < re.size(); k += 3) {
@@ -194,7 +185,7 @@ TEST(CentroidKernels, AmplitudeNeverReadsTheRightInlet) {
 TEST(CentroidKernels, ReadsTheWholeFrameBeforeWriting) {
     // With the output sharing the input's buffer, a routine that wrote while still summing
     // would read its own output back.
-    const auto re = random_frame(64, 5), im = random_frame(64, 6);
+    const auto re = morvtest::uniform_noise(64, 5), im = morvtest::uniform_noise(64, 6);
     const double expected = single_value(complex_centroid(44100, re, im));
     centroid_t x{};
     x.samplerate = 44100;

@@ -5,11 +5,12 @@
 
 #include <cmath>
 #include <numbers>
-#include <random>
 #include <stdexcept>
 #include <vector>
 
 #include "morvhost/pfft.hpp"
+
+#include "test_signals.h"
 
 namespace {
 
@@ -89,16 +90,6 @@ Pfft::Listener recorder(Collected &into) {
         into.frames.push_back(f);
         into.values.emplace_back(f.values.begin(), f.values.end());
     };
-}
-
-std::vector<double> noise(std::size_t n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> v(n);
-    for (double &s : v) {
-        s = dist(gen);
-    }
-    return v;
 }
 
 TEST_F(PfftTest, GeometryIsCheckedAndDerived) {
@@ -207,7 +198,7 @@ TEST_F(PfftTest, FrameJCoversItsHopAlignedSpanAndIsStampedAtItsCentre) {
 }
 
 TEST_F(PfftTest, ResultsDoNotDependOnHowTheStreamIsSplit) {
-    const auto input = noise(5000, 7);
+    const auto input = morvtest::uniform_noise(5000, 7);
     auto run = [&input](std::size_t block) {
         Pfft container(256, 4);
         Box *probe = container.create("pfft.probe~");
@@ -236,11 +227,11 @@ TEST_F(PfftTest, RecompilingRestartsTheStreamAndLeavesLogicalTimeAlone) {
     container.collect(*probe, 0, recorder(out));
     ASSERT_TRUE(container.compile(8000));
     const auto before = morvhost::Host::get().now_samples();
-    container.process(noise(40, 1));  // one frame, 8 samples left over
+    container.process(morvtest::uniform_noise(40, 1));  // one frame, 8 samples left over
     container.compile(8000);
-    container.process(noise(24, 2));  // not enough for a frame after the restart
+    container.process(morvtest::uniform_noise(24, 2));  // not enough for a frame after the restart
     EXPECT_EQ(out.frames.size(), 1u);
-    container.process(noise(8, 3));
+    container.process(morvtest::uniform_noise(8, 3));
     ASSERT_EQ(out.frames.size(), 2u);
     EXPECT_EQ(out.frames[1].index, 0);
     EXPECT_EQ(morvhost::Host::get().now_samples(), before);
@@ -253,9 +244,9 @@ TEST_F(PfftTest, NothingRunsUntilTheInnerGraphCompiled) {
     container.feed_real(*probe, 0);
     Collected out;
     container.collect(*probe, 0, recorder(out));
-    container.process(noise(64, 4));
+    container.process(morvtest::uniform_noise(64, 4));
     EXPECT_FALSE(container.compile(std::nan("")));
-    container.process(noise(64, 5));
+    container.process(morvtest::uniform_noise(64, 5));
     EXPECT_TRUE(out.frames.empty());
     EXPECT_EQ(container.frames_done(), 0);
     morvhost::Host::get().clear_console();
