@@ -3,6 +3,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -10,21 +13,72 @@
 
 namespace morvkit {
 
-struct AudioFileSource::Handle {
-    SNDFILE *file = nullptr;
-    ~Handle() {
-        if (file)
-            sf_close(file);
-    }
+namespace {
+
+// A whole file in memory, seen by libsndfile through its virtual I/O callbacks.
+struct MemoryFile {
+    std::span<const std::byte> bytes;
+    sf_count_t position = 0;
+
+    sf_count_t size() const { return static_cast<sf_count_t>(bytes.size()); }
 };
 
-namespace {
+sf_count_t memory_length(void *user) {
+    return static_cast<MemoryFile *>(user)->size();
+}
+
+sf_count_t memory_seek(sf_count_t offset, int whence, void *user) {
+    auto *m = static_cast<MemoryFile *>(user);
+    sf_count_t base = -1;
+    if (whence == SEEK_SET)
+        base = 0;
+    else if (whence == SEEK_CUR)
+        base = m->position;
+    else if (whence == SEEK_END)
+        base = m->size();
+    // Decoders seek to offsets read from the file's own header, so the target may be anything:
+    // refuse one before the start or beyond what a position can hold, as a file would.
+    if (base < 0 || offset > std::numeric_limits<sf_count_t>::max() - base || base + offset < 0)
+        return -1;
+    m->position = base + offset;  // past the end is allowed; reads there return nothing
+    return m->position;
+}
+
+sf_count_t memory_read(void *out, sf_count_t count, void *user) {
+    auto *m = static_cast<MemoryFile *>(user);
+    const sf_count_t available = std::max<sf_count_t>(m->size() - m->position, 0);
+    const sf_count_t n = std::clamp<sf_count_t>(count, 0, available);
+    if (n > 0)
+        std::memcpy(out, m->bytes.data() + m->position, static_cast<std::size_t>(n));
+    m->position += n;
+    return n;
+}
+
+sf_count_t memory_write(const void *, sf_count_t, void *) {
+    return 0;  // opened for reading only
+}
+
+sf_count_t memory_tell(void *user) {
+    return static_cast<MemoryFile *>(user)->position;
+}
+
+SF_VIRTUAL_IO memory_io{memory_length, memory_seek, memory_read, memory_write, memory_tell};
 
 [[noreturn]] void fail(const std::filesystem::path &file, const std::string &why) {
     throw Error(ExitStatus::input, "'" + file.string() + "' " + why);
 }
 
 }  // namespace
+
+struct AudioFileSource::Handle {
+    SNDFILE *file = nullptr;
+    SF_INFO info{};
+    MemoryFile memory;
+    ~Handle() {
+        if (file)
+            sf_close(file);
+    }
+};
 
 AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoice choice)
     : handle_(std::make_unique<Handle>()), choice_(choice) {
@@ -35,8 +89,19 @@ AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoic
     if (std::filesystem::is_directory(status))
         fail(file, "is a directory, not an audio file");
 
-    SF_INFO info{};
-    handle_->file = sf_open(file.c_str(), SFM_READ, &info);
+    handle_->file = sf_open(file.c_str(), SFM_READ, &handle_->info);
+    accept(file, choice);
+}
+
+AudioFileSource::AudioFileSource(std::span<const std::byte> bytes,
+                                 const std::filesystem::path &name, ChannelChoice choice)
+    : handle_(std::make_unique<Handle>()), choice_(choice) {
+    handle_->memory.bytes = bytes;
+    handle_->file = sf_open_virtual(&memory_io, SFM_READ, &handle_->info, &handle_->memory);
+    accept(name, choice);
+}
+
+void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice choice) {
     if (!handle_->file) {
         const int code = sf_error(nullptr);
         if (code == SF_ERR_SYSTEM)
@@ -44,6 +109,7 @@ AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoic
         fail(file,
              std::string("is not an audio file that can be read (") + sf_strerror(nullptr) + ")");
     }
+    const SF_INFO &info = handle_->info;
     if (info.frames <= 0)
         fail(file, "holds no audio (zero length)");
     if (info.samplerate <= 0)

@@ -4,10 +4,15 @@
 // everything that can be checked before the analysis starts and throws Error(input) with a
 // one-line reason: a missing or unreadable file, a file that is not audio, a file without
 // frames, a channel the file does not have.
+//
+// The bytes of a whole file already in memory are read the same way, through libsndfile's
+// virtual I/O: that is how arbitrary bytes reach the decoders without a file system in between.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "sample_source.hpp"
@@ -22,6 +27,9 @@ struct ChannelChoice {
 class AudioFileSource : public SampleSource {
   public:
     AudioFileSource(const std::filesystem::path &file, ChannelChoice choice);
+    // `bytes` must outlive the source; `name` stands for them in error messages.
+    AudioFileSource(std::span<const std::byte> bytes, const std::filesystem::path &name,
+                    ChannelChoice choice);
     ~AudioFileSource() override;
 
     double samplerate() const override { return samplerate_; }
@@ -30,6 +38,9 @@ class AudioFileSource : public SampleSource {
     int channels() const { return channels_; }
 
   private:
+    // Checks what libsndfile opened (or why it could not) and takes the stream's format.
+    void accept(const std::filesystem::path &file, ChannelChoice choice);
+
     struct Handle;
     std::unique_ptr<Handle> handle_;
     double samplerate_ = 0;
