@@ -1,5 +1,6 @@
-// Time per call of the lag estimator, and of its correlation alone, for the window sizes that
-// matter: 32, 186 (the default), 370, 1000 and 2207 (20 Hz at 44100 Hz without decimation).
+// Time per call of the lag estimator, and of its correlation alone per variant, for the window
+// sizes that matter: 32, 186 (the default), 370, 1000, 2207 (20 Hz at 44100 Hz without
+// decimation) and 4410 (10 Hz).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -38,17 +39,32 @@ void BM_yin_calculate_lag(benchmark::State &state) {
     }
 }
 
-void BM_yin_correlate(benchmark::State &state) {
+void BM_yin_correlate(benchmark::State &state, const char *variant) {
+    const yin_correlate_fn routine = yin_correlate_variant(variant);
+    if (!routine) {
+        state.SkipWithError("this CPU does not run the variant");
+        return;
+    }
     const int w = static_cast<int>(state.range(0));
     const auto frame = frame_for(w);
     std::vector<float> acf(static_cast<std::size_t>(w + 4));
     for (auto _ : state) {
-        yin_correlate(frame.data(), acf.data(), w);
+        routine(frame.data(), acf.data(), w);
         benchmark::ClobberMemory();
+    }
+    state.counters["products"] = benchmark::Counter(static_cast<double>(state.iterations()) * w * w,
+                                                    benchmark::Counter::kIsRate);
+}
+
+void window_sizes(benchmark::internal::Benchmark *b) {
+    for (int w : {32, 186, 370, 1000, 2207, 4410}) {
+        b->Arg(w);
     }
 }
 
 }  // namespace
 
-BENCHMARK(BM_yin_calculate_lag)->Arg(32)->Arg(186)->Arg(370)->Arg(1000)->Arg(2207);
-BENCHMARK(BM_yin_correlate)->Arg(32)->Arg(186)->Arg(370)->Arg(1000)->Arg(2207);
+BENCHMARK(BM_yin_calculate_lag)->Apply(window_sizes);
+BENCHMARK_CAPTURE(BM_yin_correlate, portable, "portable")->Apply(window_sizes);
+BENCHMARK_CAPTURE(BM_yin_correlate, avx2, "avx2")->Apply(window_sizes);
+BENCHMARK_CAPTURE(BM_yin_correlate, avx512, "avx512")->Apply(window_sizes);

@@ -4,11 +4,11 @@
 // source[t + p] * filter[p] for t < N.  With source and filter both the frame and N = P = n, that
 // is exactly acf[tau] = sum of frame[tau + p] * frame[p], reading frame[0 .. 2n - 2].  It
 // accumulates in single precision, so its last bits may differ from the portable routine's.
-#include "yin_correlation.h"
+#include "yin_correlation_kernels.h"
 
 #include <Accelerate/Accelerate.h>
 
-void yin_correlate(const float *frame, float *acf, int n) {
+void yin_correlate_accelerate(const float *frame, float *acf, int n) {
     if (n <= 0) {
         return;  // vDSP_Length is unsigned: a negative length must never reach it
     }

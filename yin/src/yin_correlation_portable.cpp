@@ -5,15 +5,15 @@
 // correctly rounded sum except when the double sum lands within a few double ulps of a float
 // rounding boundary.
 #include "yin_correlation.h"
-
-#include <cstddef>
+#include "yin_correlation_kernels.h"
 
 namespace {
 
 // Each lag's products are added into four interleaved partial sums (p mod 4) that are combined at
 // the end.  The partial sums are independent, so the compiler puts them in vector lanes without
 // reassociating anything itself (which it may not do for floating point); the order of every
-// addition is fixed here, so the result does not depend on the compiler or the vector width.
+// addition is fixed here, so the result does not depend on the compiler or the vector width.  The
+// vector variants follow exactly this order, lane by lane.
 constexpr std::size_t kPartialSums = 4;
 
 float correlate_lag(const float *frame, std::size_t lag, std::size_t n) {
@@ -37,12 +37,15 @@ float correlate_lag(const float *frame, std::size_t lag, std::size_t n) {
 
 }  // namespace
 
-void yin_correlate_portable(const float *frame, float *acf, int n) {
-    if (n <= 0) {
-        return;
+void yin_correlate_portable_lags(const float *frame, float *acf, std::size_t n,
+                                 std::size_t first_lag) {
+    for (std::size_t lag = first_lag; lag < n; ++lag) {
+        acf[lag] = correlate_lag(frame, lag, n);
     }
-    const auto count = static_cast<std::size_t>(n);
-    for (std::size_t lag = 0; lag < count; ++lag) {
-        acf[lag] = correlate_lag(frame, lag, count);
+}
+
+void yin_correlate_portable(const float *frame, float *acf, int n) {
+    if (n > 0) {
+        yin_correlate_portable_lags(frame, acf, static_cast<std::size_t>(n), 0);
     }
 }

@@ -1,0 +1,90 @@
+// The choice among the correlation variants: made once, when the module is loaded.
+//
+// The variants are listed from the least to the most preferred; the last one that this CPU runs
+// becomes yin_correlate's routine before anything can call it.  The pointer starts at the portable
+// routine (a constant initialisation), so even a call made before that choice is correct.
+#include <cstring>
+
+#include "yin_correlation.h"
+#include "yin_correlation_kernels.h"
+
+yin_correlate_fn yin_correlation_detail::active = yin_correlate_portable;
+
+namespace {
+
+bool always() {
+    return true;
+}
+
+#if defined(MORV_YIN_X86_VARIANTS)
+// __builtin_cpu_supports also checks that the operating system saves the wide registers.
+bool has_avx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+bool has_avx512() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f");
+}
+#endif
+
+struct Variant {
+    const char *name;
+    yin_correlate_fn routine;
+    bool (*runs_here)();
+};
+
+const Variant kVariants[] = {
+    {"portable", yin_correlate_portable, always},
+#if defined(MORV_YIN_X86_VARIANTS)
+    {"avx2", yin_correlate_avx2, has_avx2},
+    {"avx512", yin_correlate_avx512, has_avx512},
+#endif
+#if defined(__APPLE__)
+    {"accelerate", yin_correlate_accelerate, always},
+#endif
+};
+
+const char *active_name = "portable";
+
+const Variant *find(const char *name) {
+    for (const Variant &v : kVariants) {
+        if (std::strcmp(v.name, name) == 0) {
+            return v.runs_here() ? &v : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void use(const Variant &v) {
+    yin_correlation_detail::active = v.routine;
+    active_name = v.name;
+}
+
+const bool chosen_at_load = [] {
+    for (const Variant &v : kVariants) {
+        if (v.runs_here()) {
+            use(v);
+        }
+    }
+    return true;
+}();
+
+}  // namespace
+
+yin_correlate_fn yin_correlate_variant(const char *name) {
+    const Variant *v = find(name);
+    return v ? v->routine : nullptr;
+}
+
+const char *yin_correlate_variant_name() {
+    return active_name;
+}
+
+bool yin_correlate_force(const char *name) {
+    const Variant *v = find(name);
+    if (v) {
+        use(*v);
+    }
+    return v != nullptr;
+}
