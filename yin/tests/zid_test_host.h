@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,10 +38,11 @@ inline yin_t &record(morvhost::Box &box) {
     return *box.as<yin_t>();
 }
 
-// One sent float: which outlet (0 left) and its value.
+// One sent float: which outlet (0 left), its value and the host's logical time of sending.
 struct Sent {
     int outlet;
     double value;
+    std::int64_t time_samples;
 };
 
 // Records every float of the three outlets in the order in which they are sent.
@@ -49,7 +51,8 @@ class OutletLog {
     explicit OutletLog(morvhost::Box &box) : sent_(std::make_shared<std::vector<Sent>>()) {
         for (int i = 0; i < 3; ++i)
             box.outlet(i).on_message([log = sent_, i](const morvhost::Message &m) {
-                log->push_back({i, m.atoms.empty() ? 0.0 : atom_getfloat(&m.atoms[0])});
+                log->push_back(
+                    {i, m.atoms.empty() ? 0.0 : atom_getfloat(&m.atoms[0]), m.time_samples});
             });
     }
     const std::vector<Sent> &sent() const { return *sent_; }
