@@ -83,6 +83,7 @@ void derive_geometry(yin_t *x, uint32_t version) {
     x->applied_down = g.down;
     x->analysis_rate = g.analysis_rate;
     x->fill = 0;
+    x->partial = {0.0, 0};
     x->applied_version = version;
 }
 
@@ -114,9 +115,10 @@ void yin_perform(t_object *object, t_object *, double **ins, long numins, double
         return;
 
     const int32_t n = x->window_size;
-    // Never more than the room left in the hop: a longer vector than announced is cut.
-    x->fill += yin_decimate(ins[0], sampleframes, x->applied_down, x->buffer + 2 * n + x->fill,
-                            x->hop_size - x->fill);
+    // Never more than the room left in the hop: a longer vector than announced is cut.  A group
+    // of 2^down samples that the vector leaves unfinished is completed by the next one.
+    x->fill += yin_decimate(ins[0], sampleframes, x->applied_down, &x->partial,
+                            x->buffer + 2 * n + x->fill, x->hop_size - x->fill);
     if (x->fill < x->hop_size)
         return;
 
@@ -212,6 +214,7 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
     x->acf = nullptr;
     x->window_size = x->max_lag = x->hop_size = x->max_vector_size = 0;
     x->applied_down = x->fill = 0;
+    x->partial = {0.0, 0};
     x->analysis_rate = 0.0;
     x->threshold = 0.1;
     x->triggered = 0;

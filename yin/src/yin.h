@@ -9,6 +9,7 @@
 
 #include "ext.h"
 #include "z_dsp.h"
+#include "yin_decimate.h"
 
 typedef struct _yin {
     t_pxobject x_obj;
@@ -40,4 +41,7 @@ typedef struct _yin {
     void *amplitude_outlet;
     void *periodicity_outlet;
     t_clock *clock;
+    // The decimation group left unfinished by the last vector, emptied with `fill` at every
+    // derivation of the geometry.  Audio thread only.
+    yin_group partial;
 } yin_t;

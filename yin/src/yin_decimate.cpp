@@ -3,19 +3,42 @@
 
 #include <cstring>
 
-int32_t yin_decimate(const double *in, long frames, int32_t down, float *out, int32_t room) {
-    static constexpr double scale[4] = {1.0, 0.5, 0.25, 0.125};
+namespace {
+
+constexpr double scale[4] = {1.0, 0.5, 0.25, 0.125};
+
+double add(double sum, const double *in, long count) {
+    for (long i = 0; i < count; ++i) sum += in[i];
+    return sum;
+}
+
+}  // namespace
+
+int32_t yin_decimate(const double *in, long frames, int32_t down, yin_group *partial, float *out,
+                     int32_t room) {
     if (frames <= 0 || room <= 0)
         return 0;
-    const long blocks = frames >> down;
-    const int32_t h = blocks < room ? static_cast<int32_t>(blocks) : room;
     const int32_t block = 1 << down;
-    for (int32_t i = 0; i < h; ++i) {
-        const double *p = in + static_cast<long>(i) * block;
-        double sum = 0.0;
-        for (int32_t j = 0; j < block; ++j) sum += p[j];
-        out[i] = static_cast<float>(sum * scale[down]);
+    int32_t h = 0;
+    long used = 0;
+    if (partial->count > 0) {
+        const long missing = block - partial->count;
+        used = frames < missing ? frames : missing;
+        const double sum = add(partial->sum, in, used);
+        if (used < missing) {
+            *partial = {sum, partial->count + static_cast<int32_t>(used)};
+            return 0;
+        }
+        out[h++] = static_cast<float>(sum * scale[down]);
     }
+    const long blocks = (frames - used) >> down;
+    const int32_t whole = blocks < room - h ? static_cast<int32_t>(blocks) : room - h;
+    for (int32_t i = 0; i < whole; ++i, used += block)
+        out[h++] = static_cast<float>(add(0.0, in + used, block) * scale[down]);
+    // With the room used up the rest of the call is dropped; otherwise fewer than a block remain.
+    *partial = h < room ? yin_group{add(0.0, in + used, frames - used),
+                                    static_cast<int32_t>(frames - used)}
+                        : yin_group{0.0, 0};
     return h;
 }
 

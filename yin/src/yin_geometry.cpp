@@ -2,6 +2,7 @@
 #include "yin_geometry.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -20,18 +21,25 @@ int32_t lag_range(double rate, double minfreq) {
     return static_cast<int32_t>(k) + 2;
 }
 
-// The least whole number of vectors, at least one and at most as many as fit in YIN_MAX_HOP,
+// V / gcd(V, 2^down), at most YIN_MAX_HOP; V of 0 or below counts as 1.
+int32_t hop_unit(int32_t max_vector_size, int32_t down) {
+    const int64_t v = max_vector_size > 0 ? max_vector_size : 1;
+    const int64_t group = int64_t{1} << down;
+    const int64_t lowest_bit = v & -v;  // the largest power of two dividing v
+    const int64_t unit = v / (lowest_bit < group ? lowest_bit : group);
+    return unit < YIN_MAX_HOP ? static_cast<int32_t>(unit) : YIN_MAX_HOP;
+}
+
+// The least whole number of units, at least one and at most as many as fit in YIN_MAX_HOP,
 // spanning `period` ms at `rate`, in buffered samples.
-int32_t hop_length(double rate, int32_t per_vector, double period) {
-    if (per_vector <= 0)
-        return 0;
-    const double vectors = std::ceil(std::fabs(period) * 0.001 * rate / per_vector);
-    const int32_t most = YIN_MAX_HOP / per_vector;
-    if (!(vectors >= 1.0))
-        return per_vector;  // NaN, zero or negative
-    if (vectors >= most)
-        return most * per_vector;
-    return static_cast<int32_t>(vectors) * per_vector;
+int32_t hop_length(double rate, int32_t unit, double period) {
+    const double units = std::ceil(std::fabs(period) * 0.001 * rate / unit);
+    const int32_t most = YIN_MAX_HOP / unit;
+    if (!(units >= 1.0))
+        return unit;  // NaN, zero or negative
+    if (units >= most)
+        return most * unit;
+    return static_cast<int32_t>(units) * unit;
 }
 
 }  // namespace
@@ -43,8 +51,7 @@ yin_geometry yin_derive_geometry(double samplerate, int32_t max_vector_size, int
     g.analysis_rate = samplerate / static_cast<double>(1 << g.down);
     g.max_lag = lag_range(g.analysis_rate, minfreq);
     g.window_size = (g.max_lag + 3) / 4 * 4;
-    const int32_t v = max_vector_size > 0 ? (max_vector_size >> g.down) : 0;
-    g.per_vector = v < YIN_MAX_HOP ? v : YIN_MAX_HOP;
-    g.hop_size = hop_length(g.analysis_rate, g.per_vector, period);
+    g.hop_unit = hop_unit(max_vector_size, g.down);
+    g.hop_size = hop_length(g.analysis_rate, g.hop_unit, period);
     return g;
 }

@@ -13,8 +13,8 @@ namespace {
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-// The invariants every consumer of a geometry relies on.
-void expect_sound(const yin_geometry &g) {
+// The invariants every consumer of a geometry made for vectors of `vector` samples relies on.
+void expect_sound(const yin_geometry &g, int32_t vector = 64) {
     EXPECT_GE(g.down, 0);
     EXPECT_LE(g.down, 3);
     EXPECT_GE(g.max_lag, 4);
@@ -22,13 +22,13 @@ void expect_sound(const yin_geometry &g) {
     EXPECT_EQ(g.window_size % 4, 0);
     EXPECT_GE(g.window_size - g.max_lag, 0);
     EXPECT_LE(g.window_size - g.max_lag, 3);
-    EXPECT_GE(g.per_vector, 0);
+    EXPECT_GE(g.hop_unit, 1);
     EXPECT_LE(g.hop_size, YIN_MAX_HOP);
-    if (g.per_vector == 0) {
-        EXPECT_EQ(g.hop_size, 0);
-    } else {
-        EXPECT_GE(g.hop_size, g.per_vector);
-        EXPECT_EQ(g.hop_size % g.per_vector, 0);
+    EXPECT_GE(g.hop_size, g.hop_unit);
+    EXPECT_EQ(g.hop_size % g.hop_unit, 0);
+    // A hop ends with a vector, unless a single unit had to be cut to the bound.
+    if (vector > 0 && g.hop_unit < YIN_MAX_HOP) {
+        EXPECT_EQ((static_cast<long long>(g.hop_size) << g.down) % vector, 0);
     }
     // The whole buffer, as 64-bit arithmetic, stays within the bound (and so within int32).
     const long long buffer = static_cast<long long>(g.hop_size) + 2LL * g.window_size;
@@ -42,7 +42,7 @@ TEST(ZidGeometry, WorkedExamples) {
         int32_t vector, down;
         double period;
         double rate;
-        int32_t max_lag, window, per_vector, hop, buffer, acf;
+        int32_t max_lag, window, unit, hop, buffer, acf;
     };
     const Case cases[] = {
         {64, 2, 5, 11025, 186, 188, 16, 64, 440, 192},    // the defaults
@@ -50,15 +50,27 @@ TEST(ZidGeometry, WorkedExamples) {
         {64, 1, 5, 22050, 370, 372, 32, 128, 872, 376},
         {64, 2, 0, 11025, 186, 188, 16, 16, 392, 192},     // period 0: one vector
         {64, 2, -10, 11025, 186, 188, 16, 112, 488, 192},  // a period counts by its magnitude
+        // Vectors that are no multiple of the group: the unit is the fewest vectors that fill
+        // whole groups (4 of 63 give 63 groups of 4), and the hop is whole units.
+        {63, 2, 5, 11025, 186, 188, 63, 63, 439, 192},
+        {3, 2, 5, 11025, 186, 188, 3, 57, 433, 192},  // 19 units of 4 vectors
+        {1, 2, 5, 11025, 186, 188, 1, 56, 432, 192},
+        {0, 2, 5, 11025, 186, 188, 1, 56, 432, 192},  // no vector size: as vectors of 1
+        {-64, 2, 5, 11025, 186, 188, 1, 56, 432, 192},
+        {3, 1, 5, 22050, 370, 372, 3, 111, 855, 376},
+        {4, 3, 5, 5512.5, 94, 96, 1, 28, 220, 100},  // 2 vectors per group
+        {6, 3, 5, 5512.5, 94, 96, 3, 30, 222, 100},  // 4 vectors per 3 groups
+        {127, 3, 5, 5512.5, 94, 96, 127, 127, 319, 100},
     };
     for (const Case &c : cases) {
         const yin_geometry g = yin_derive_geometry(44100, c.vector, c.down, 60, c.period);
-        SCOPED_TRACE(testing::Message() << "down " << c.down << " period " << c.period);
+        SCOPED_TRACE(testing::Message()
+                     << "vector " << c.vector << " down " << c.down << " period " << c.period);
         EXPECT_EQ(g.down, c.down);
         EXPECT_EQ(g.analysis_rate, c.rate);
         EXPECT_EQ(g.max_lag, c.max_lag);
         EXPECT_EQ(g.window_size, c.window);
-        EXPECT_EQ(g.per_vector, c.per_vector);
+        EXPECT_EQ(g.hop_unit, c.unit);
         EXPECT_EQ(g.hop_size, c.hop);
         EXPECT_EQ(g.buffer_length(), c.buffer);
         EXPECT_EQ(g.acf_length(), c.acf);
@@ -104,15 +116,6 @@ TEST(ZidGeometry, VerySmallMinfreqIsBoundedAsAnEffectiveLowestFrequency) {
     EXPECT_EQ(yin_derive_geometry(rate, 64, 0, 1e-300, 5).max_lag, 4);
 }
 
-TEST(ZidGeometry, VectorCountsBelowTheBlockGiveNoHop) {
-    const yin_geometry g = yin_derive_geometry(44100, 4, 3, 60, 5);
-    EXPECT_EQ(g.per_vector, 0);
-    EXPECT_EQ(g.hop_size, 0);
-    EXPECT_EQ(g.buffer_length(), 2 * g.window_size);
-    EXPECT_EQ(yin_derive_geometry(44100, -64, 2, 60, 5).hop_size, 0);
-    EXPECT_EQ(yin_derive_geometry(44100, 0, 0, 60, 5).per_vector, 0);
-}
-
 TEST(ZidGeometry, DownIsClamped) {
     EXPECT_EQ(yin_derive_geometry(44100, 64, -1, 60, 5).down, 0);
     EXPECT_EQ(yin_derive_geometry(44100, 64, 9, 60, 5).down, 3);
@@ -139,15 +142,15 @@ TEST(ZidGeometry, NonFiniteAndHugeInputsGiveBoundedGeometry) {
     // Periods that are not finite.
     EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, nan).hop_size, 16);
     EXPECT_EQ(yin_derive_geometry(44100, 64, 2, 60, inf).hop_size, YIN_MAX_HOP);
-    // The largest vector size: the per-vector count is capped and the hop is one capped vector.
-    g = yin_derive_geometry(44100, std::numeric_limits<int32_t>::max(), 0, 60, 250);
-    EXPECT_EQ(g.per_vector, YIN_MAX_HOP);
+    // The largest vector size: the unit is cut to the bound and the hop is one cut unit.
+    g = yin_derive_geometry(44100, std::numeric_limits<int32_t>::max(), 3, 60, 250);
+    EXPECT_EQ(g.hop_unit, YIN_MAX_HOP);
     EXPECT_EQ(g.hop_size, YIN_MAX_HOP);
-    expect_sound(g);
+    expect_sound(g, std::numeric_limits<int32_t>::max());
     // A vector count that does not divide the bound: whole vectors only.
     g = yin_derive_geometry(1e9, 3000, 0, 60, 250);
     EXPECT_EQ(g.hop_size, YIN_MAX_HOP / 3000 * 3000);
-    expect_sound(g);
+    expect_sound(g, 3000);
 }
 
 TEST(ZidGeometry, EveryInputGivesASoundGeometry) {
@@ -167,8 +170,9 @@ TEST(ZidGeometry, EveryInputGivesASoundGeometry) {
                                1e300,
                                std::numeric_limits<double>::max(),
                                std::numeric_limits<double>::denorm_min()};
-    const int32_t vectors[] = {std::numeric_limits<int32_t>::min(), -1, 0, 1, 7, 64, 4096,
-                               std::numeric_limits<int32_t>::max()};
+    const int32_t vectors[] = {
+        std::numeric_limits<int32_t>::min(), -1, 0, 1, 3, 6, 7, 63, 64, 1000, 4096, (1 << 21) + 1,
+        std::numeric_limits<int32_t>::max()};
     std::mt19937 rng(4);
     std::uniform_int_distribution<int> pick(0, std::size(specials) - 1);
     std::uniform_int_distribution<int> pick_vector(0, std::size(vectors) - 1);
@@ -179,7 +183,7 @@ TEST(ZidGeometry, EveryInputGivesASoundGeometry) {
         const int32_t vs = vectors[pick_vector(rng)], down = pick_down(rng);
         SCOPED_TRACE(testing::Message()
                      << rate << " " << vs << " " << down << " " << minfreq << " " << period);
-        expect_sound(yin_derive_geometry(rate, vs, down, minfreq, period));
+        expect_sound(yin_derive_geometry(rate, vs, down, minfreq, period), vs);
         if (HasFailure())
             break;
     }
