@@ -12,9 +12,8 @@
 namespace {
 
 constexpr double rate = 44100;
-constexpr long vector_size = 64;
 
-void perform(benchmark::State &state, const char *box_text) {
+void perform(benchmark::State &state, const char *box_text, long vector_size = 64) {
     auto &host = morvhost::Host::get();
     static const bool loaded =
         host.load_module(std::string(MORV_EXTERNALS_DIR) + "/zid~" + host.module_suffix());
@@ -52,8 +51,13 @@ void defaults(benchmark::State &state) {
 void full_rate_20hz(benchmark::State &state) {
     perform(state, "zid~ 0 20");
 }
+// Host vectors of any size, down to single samples, whose decimation groups span calls.
+void defaults_vector(benchmark::State &state) {
+    perform(state, "zid~", static_cast<long>(state.range(0)));
+}
 
 BENCHMARK(defaults);
 BENCHMARK(full_rate_20hz);
+BENCHMARK(defaults_vector)->Arg(1)->Arg(3)->Arg(63)->Arg(1000);
 
 }  // namespace
