@@ -3,6 +3,7 @@
 // package's name, version and a one-line description on the console.  Only ext_main is exported.
 #include "ext.h"
 #include "ext_obex.h"
+#include "morv_version.h"
 
 namespace {
 

@@ -14,13 +14,11 @@ morv_add_test(zid_core_test
     LIBS zid_core)
 
 morv_add_external(zid NAME "zid~" ENTRY main SOURCES ${CMAKE_CURRENT_LIST_DIR}/src/yin.cpp
-                  LIBS zid_core yinutils)
-target_compile_definitions(zid PRIVATE ZID_VERSION="${PROJECT_VERSION}")
+                  LIBS zid_core yinutils morv_version)
 
 # The object in the stand-in host, as a patch uses it.
 morv_add_test(zid_object_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_object_test.cpp
-              LIBS morvhost MODULES zid)
-target_compile_definitions(zid_object_test PRIVATE ZID_VERSION="${PROJECT_VERSION}")
+              LIBS morvhost morv_version MODULES zid)
 morv_add_test(zid_stream_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_stream_test.cpp
               LIBS morvhost yinutils MODULES zid)
 morv_add_test(zid_accuracy_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_accuracy_test.cpp

@@ -316,6 +316,14 @@ t_symbol *attr_name(t_object *attr) {
     return a->name;
 }
 
+t_symbol *attr_type(t_object *attr) {
+    AttrObj *a = as_attr(attr);
+    if (!a)
+        return nullptr;
+    std::shared_lock lock(class_mutex());
+    return a->type;
+}
+
 t_max_err attr_set(t_object *x, t_object *attr, long ac, const t_atom *av) {
     AttrObj *a = as_attr(attr);
     if (!a || !is_object(x))

@@ -164,6 +164,24 @@ std::vector<std::string> Box::attributes() const {
     return names;
 }
 
+std::string Box::attr_type(std::string_view name) const {
+    t_object *attr = find_attr(class_of(state_->obj), gensym(std::string(name).c_str()));
+    t_symbol *type = detail::attr_type(attr);
+    return type ? type->s_name : "";
+}
+
+std::vector<MethodInfo> Box::methods() const {
+    std::vector<MethodInfo> found;
+    {
+        std::shared_lock lock(class_mutex());
+        for (const auto &[sel, entry] : class_of(state_->obj)->methods)
+            found.push_back({sel->s_name, entry.types});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const MethodInfo &a, const MethodInfo &b) { return a.name < b.name; });
+    return found;
+}
+
 std::string Box::assist(long io, long index) {
     auto m = find_method(class_of(state_->obj), gensym("assist"));
     if (!m)

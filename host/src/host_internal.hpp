@@ -121,6 +121,7 @@ t_max_err attr_set(t_object *x, t_object *attr, long ac, const t_atom *av);
 std::vector<t_atom> attr_get(t_object *x, t_object *attr);
 std::vector<t_atom> attr_meta(t_object *attr, t_symbol *meta);
 t_symbol *attr_name(t_object *attr);
+t_symbol *attr_type(t_object *attr);
 long attr_flags(t_object *attr);
 
 // ---- atom arrays ------------------------------------------------------------------------------

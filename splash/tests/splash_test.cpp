@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "morv_version.h"
 #include "morvhost/host.hpp"
 
 namespace {

@@ -24,6 +24,7 @@
 #include "yin_arrays.h"
 #include "yin_decimate.h"
 #include "yin_geometry.h"
+#include "morv_version.h"
 
 namespace {
 
@@ -259,7 +260,7 @@ C74_EXPORT int main(void) {
                   reinterpret_cast<method>(yin_set_minfreq_attr), "101");
     add_attribute(c, "period", "float64", calcoffset(yin_t, period), "Analysis Period",
                   reinterpret_cast<method>(yin_set_period_attr), "102");
-    post("zid~ %s: pitch, amplitude and periodicity tracking", ZID_VERSION);
+    post("zid~ %s: pitch, amplitude and periodicity tracking", MORV_VERSION);
     post(
         "  by the morvkit developers, after the YIN method of de Cheveign\u00e9 and Kawahara "
         "(2002)");

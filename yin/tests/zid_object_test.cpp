@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "morv_version.h"
 #include "zid_test_host.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST(ZidObject, RegistrationPostsTheBanner) {
     size_t first = 0;
     while (first < lines.size() && lines[first].text.rfind("zid~ ", 0) != 0) ++first;
     ASSERT_LT(first + 1, lines.size()) << "no banner";
-    EXPECT_NE(lines[first].text.find(ZID_VERSION), std::string::npos) << lines[first].text;
+    EXPECT_NE(lines[first].text.find(MORV_VERSION), std::string::npos) << lines[first].text;
     const std::string &credit = lines[first + 1].text;
     EXPECT_EQ(credit.rfind("  ", 0), 0u) << credit;
     EXPECT_NE(credit.find(" ", 2), 2u) << "exactly two leading spaces";

@@ -69,6 +69,13 @@ struct PackageUsage {
     std::vector<std::string> subfolders;  // empty: the whole package
 };
 
+// ---- what a class registered ------------------------------------------------------------------
+
+struct MethodInfo {
+    std::string name;
+    std::vector<long> types;  // argument types as bound (A_FLOAT, A_GIMME, A_CANT, ...)
+};
+
 class Box;
 
 // The process-wide host: symbol table, classes, loaded modules, console, clocks.
@@ -150,6 +157,10 @@ class Box {
     // The attribute's own attributes ("label", "order", "invisible", ...): empty when not set.
     std::vector<t_atom> attr_meta(std::string_view name, std::string_view meta) const;
     std::vector<std::string> attributes() const;  // in declaration order
+    std::string attr_type(std::string_view name) const;  // "long", "float64", ...; "" if none
+    // Every message the object's class binds, the host's own and the host-only ones included,
+    // sorted by name: what documentation of the class has to account for.
+    std::vector<MethodInfo> methods() const;
 
     // Host-only calls (A_CANT methods).
     std::string assist(long io, long index);  // io: ASSIST_INLET or ASSIST_OUTLET

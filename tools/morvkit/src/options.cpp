@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "errors.hpp"
+#include "morv_version.h"
 #include "number_text.hpp"
 #include "plot.hpp"
 
@@ -70,6 +71,7 @@ Options parse_options(int argc, const char *const *argv) {
                  "morvkit"};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Print the help of every command");
+    app.set_version_flag("--version", std::string("morvkit ") + MORV_VERSION);
 
     // Values arrive as text and are checked by the strict readers above, so every bad value
     // gets the same kind of message.
@@ -131,6 +133,8 @@ Options parse_options(int argc, const char *const *argv) {
             (app.get_subcommands().empty() ? &app : app.get_subcommands()[0])->help()};
     } catch (const CLI::CallForAllHelp &) {
         throw HelpRequested{app.help("", CLI::AppFormatMode::All)};
+    } catch (const CLI::CallForVersion &version) {
+        throw HelpRequested{version.what() + std::string("\n")};
     } catch (const CLI::ParseError &e) {
         throw Error(ExitStatus::usage, std::string(e.what()) + " (see morvkit --help)");
     }

@@ -2,6 +2,7 @@
 // status per kind of problem, nothing on stdout and no result file.
 #include <gtest/gtest.h>
 
+#include "morv_version.h"
 #include "run_command.hpp"
 #include "wav_fixture.hpp"
 
@@ -82,6 +83,9 @@ TEST(Help, ListsTheCommandsAndExitsWithZero) {
     const auto pitch = run_morvkit({"pitch", "--help"});
     EXPECT_EQ(pitch.status, 0);
     EXPECT_NE(pitch.out.find("--threshold"), std::string::npos);
+    const auto version = run_morvkit({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("morvkit ") + MORV_VERSION + "\n");
 }
 
 TEST(Demo, ReportsTheGrossErrorShareAndDrawsThePicture) {
