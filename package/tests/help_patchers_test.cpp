@@ -40,9 +40,13 @@ const std::map<std::string, IoRule> host_classes = {
     {"*~", fixed(2, 1)},
     {"+~", fixed(2, 1)},
     {"adc~",  // one outlet per channel argument, two without
-     [](const auto &args) { return Io{1, args.empty() ? 2 : static_cast<int>(args.size())}; }},
+     [](const auto &args) {
+         return Io{1, args.empty() ? 2 : static_cast<int>(args.size())};
+     }},
     {"selector~",  // a control inlet, then one per input
-     [](const auto &args) { return Io{1 + static_cast<int>(first_long(args, 1)), 1}; }},
+     [](const auto &args) {
+         return Io{1 + static_cast<int>(first_long(args, 1)), 1};
+     }},
     {"fftin~", fixed(1, 3)},
     {"cartopol~", fixed(2, 2)},
     {"snapshot~", fixed(2, 1)},
@@ -51,9 +55,9 @@ const std::map<std::string, IoRule> host_classes = {
 
 // What the help patchers of one class show of it, gathered over the patcher and its subpatchers.
 struct Shown {
-    std::set<std::string> selectors;       // of message boxes wired to it
-    std::set<int> outlets;                 // wired from
-    std::set<std::set<int>> inlet_wirings; // the connected inlets of each of its boxes
+    std::set<std::string> selectors;        // of message boxes wired to it
+    std::set<int> outlets;                  // wired from
+    std::set<std::set<int>> inlet_wirings;  // the connected inlets of each of its boxes
 };
 
 struct Walk {
@@ -119,13 +123,14 @@ Io Walk::check(const json &patcher, const std::string &where) {
                 ADD_FAILURE() << where << ": pfft~ without a subpatcher: " << box;
                 continue;
             }
-            const std::string sub = std::string("patchers/") + args[0].a_w.w_sym->s_name + ".maxpat";
+            const std::string sub =
+                std::string("patchers/") + args[0].a_w.w_sym->s_name + ".maxpat";
             io = check(package::read_json(package::file(sub)).at("patcher"), sub);
         } else if (auto rule = host_classes.find(name); rule != host_classes.end()) {
             io = rule->second(args);
         } else {
-            ADD_FAILURE() << where << ": " << id << " is neither a package nor a known host class: "
-                          << box;
+            ADD_FAILURE() << where << ": " << id
+                          << " is neither a package nor a known host class: " << box;
             continue;
         }
         EXPECT_EQ(box.value("numinlets", -1), io.inlets) << where << ": " << box;

@@ -29,7 +29,8 @@ std::vector<std::filesystem::path> files_with(const std::vector<std::string> &ex
     for (const auto &root : roots)
         for (const auto &entry : std::filesystem::recursive_directory_iterator(root)) {
             const auto ext = entry.path().extension().string();
-            if (entry.is_regular_file() && !outside_package(entry.path().lexically_relative(root)) &&
+            if (entry.is_regular_file() &&
+                !outside_package(entry.path().lexically_relative(root)) &&
                 std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
                 found.push_back(entry.path());
         }

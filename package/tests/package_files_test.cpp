@@ -16,8 +16,7 @@ namespace {
 TEST(PackageFiles, EveryJsonAndXmlFileParses) {
     const auto json = package::files_with({".json", ".maxhelp", ".maxpat"});
     EXPECT_EQ(json.size(), 4u);  // package-info.json, two help patchers, one subpatcher
-    for (const auto &path : json)
-        EXPECT_NO_THROW(package::read_json(path)) << path;
+    for (const auto &path : json) EXPECT_NO_THROW(package::read_json(path)) << path;
     const auto xml = package::files_with({".xml"});
     EXPECT_EQ(xml.size(), 2u);
     for (const auto &path : xml) {

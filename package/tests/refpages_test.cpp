@@ -54,9 +54,9 @@ std::string child_text(const XMLElement *e, const char *child) {
 
 // The type a reference page names for a bound argument type.
 std::string documented_type(long type) {
-    static const std::map<long, std::string> names = {
-        {A_LONG, "int"},   {A_DEFLONG, "int"},    {A_FLOAT, "float"},
-        {A_DEFFLOAT, "float"}, {A_SYM, "symbol"}, {A_DEFSYM, "symbol"}};
+    static const std::map<long, std::string> names = {{A_LONG, "int"},    {A_DEFLONG, "int"},
+                                                      {A_FLOAT, "float"}, {A_DEFFLOAT, "float"},
+                                                      {A_SYM, "symbol"},  {A_DEFSYM, "symbol"}};
     const auto it = names.find(type);
     return it == names.end() ? "?" : it->second;
 }
@@ -88,8 +88,7 @@ TEST_P(Refpage, NamesTheClassAndTheProjectVersion) {
 
 TEST_P(Refpage, DocumentsExactlyTheMessagesTheClassAnswers) {
     std::map<std::string, const XMLElement *> documented;
-    for (const XMLElement *m : page.items("methodlist", "method"))
-        documented[attr(m, "name")] = m;
+    for (const XMLElement *m : page.items("methodlist", "method")) documented[attr(m, "name")] = m;
     std::map<std::string, morvhost::MethodInfo> bound;
     for (const auto &m : object->methods()) {
         bound[m.name] = m;

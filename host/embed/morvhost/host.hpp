@@ -156,7 +156,7 @@ class Box {
     std::vector<t_atom> get_attr(std::string_view name);
     // The attribute's own attributes ("label", "order", "invisible", ...): empty when not set.
     std::vector<t_atom> attr_meta(std::string_view name, std::string_view meta) const;
-    std::vector<std::string> attributes() const;  // in declaration order
+    std::vector<std::string> attributes() const;         // in declaration order
     std::string attr_type(std::string_view name) const;  // "long", "float64", ...; "" if none
     // Every message the object's class binds, the host's own and the host-only ones included,
     // sorted by name: what documentation of the class has to account for.
