@@ -25,6 +25,13 @@ constexpr std::int64_t max_samples = std::int64_t{1} << 20;
 
 }  // namespace
 
+// libsndfile (1.2.0) leaves libvorbis's stream info allocated when it gives up on some damaged Ogg
+// Vorbis headers: 5784 bytes per such file, inside the library, once per file the command opens.
+// Not ours to fix, and it would stop every run at the first such input.
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:vorbis_info_init\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::span<const std::byte> bytes(reinterpret_cast<const std::byte *>(data), size);
     // One channel or the mix, and the block size, vary with the input without taking any of its

@@ -49,18 +49,29 @@ struct Sent {
 };
 
 // Work of the next vector(s) as the perform routine will do it: the same geometry derivation on
-// the same record fields, the same hop cycle.  A hop completed costs a whole analysis (every lag
-// against the window), counted even when no analysis is due, so the estimate never falls short.
+// the same record fields, the same hop cycle and decimation groups.  A hop completed costs a whole
+// analysis (every lag against the window), counted even when no analysis is due, so the estimate
+// never falls short.
 class HopCycle {
   public:
     explicit HopCycle(const yin_t &x)
         : g_(yin_derive_geometry(x.samplerate, x.max_vector_size, x.down, x.minfreq, x.period)),
-          fill_(x.param_version != x.applied_version ? 0 : x.fill),
-          setup_(x.param_version != x.applied_version ? g_.buffer_length() : 0) {}
+          fresh_(x.param_version != x.applied_version),
+          fill_(fresh_ ? 0 : x.fill),
+          partial_(fresh_ ? 0 : x.partial.count) {}
 
     std::int64_t vector_cost(long frames) {
-        std::int64_t cost = frames * work_per_sample + std::exchange(setup_, 0);
-        fill_ += std::min<std::int64_t>(frames >> g_.down, g_.hop_size - fill_);
+        std::int64_t cost = frames * work_per_sample;
+        if (std::exchange(fresh_, false))
+            cost += g_.buffer_length();
+        const std::int64_t samples = partial_ + frames;
+        std::int64_t decimated = samples >> g_.down;
+        partial_ = samples & ((std::int64_t{1} << g_.down) - 1);
+        if (decimated >= g_.hop_size - fill_) {  // the hop is complete; the rest is dropped
+            decimated = g_.hop_size - fill_;
+            partial_ = 0;
+        }
+        fill_ += decimated;
         if (fill_ >= g_.hop_size) {
             cost += std::int64_t{g_.max_lag} * g_.window_size;
             fill_ = 0;
@@ -70,8 +81,9 @@ class HopCycle {
 
   private:
     yin_geometry g_;
+    bool fresh_;
     std::int64_t fill_;
-    std::int64_t setup_;
+    std::int64_t partial_;
 };
 
 class Session {
