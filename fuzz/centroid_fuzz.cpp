@@ -187,8 +187,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Host::get().clear_console();
     Script script(data, size);
     Session session(script.box_text());
-    char op;
-    std::string_view arg;
-    while (script.next(op, arg)) session.step(op, arg);
+    script.play(session);
     return 0;
 }

@@ -21,6 +21,13 @@ class Script {
     std::string_view box_text() const { return box_text_; }
     // The next step: false at the end of the input.
     bool next(char &op, std::string_view &arg);
+    // Hands every remaining step to session.step(op, arg).
+    template <class Session>
+    void play(Session &session) {
+        char op;
+        std::string_view arg;
+        while (next(op, arg)) session.step(op, arg);
+    }
 
   private:
     std::string_view rest_;

@@ -231,9 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Script script(data, size);
     {
         Session session(script.box_text());
-        char op;
-        std::string_view arg;
-        while (script.next(op, arg)) session.step(op, arg);
+        script.play(session);
         session.schedule();
     }
     // A clock left set by the freed object must have gone with it.
