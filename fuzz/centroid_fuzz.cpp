@@ -37,7 +37,7 @@ using morvhost::Host;
 using morvhost::Pfft;
 using morvhost::PfftFrame;
 
-constexpr std::int64_t work_per_input = std::int64_t{1} << 17;
+constexpr std::int64_t work_per_input = std::int64_t{1} << 16;
 constexpr long max_exponent = 10;  // FFT sizes 4 .. 4096
 constexpr long max_samples_per_step = 1 << 16;
 
