@@ -21,7 +21,8 @@ int32_t yin_decimate(const double *in, long frames, int32_t down, yin_group *par
     const int32_t block = 1 << down;
     int32_t h = 0;
     long used = 0;
-    if (partial->count > 0) {
+    // A group too full for this `down` cannot be completed; it is dropped rather than read past.
+    if (partial->count > 0 && partial->count < block) {
         const long missing = block - partial->count;
         used = frames < missing ? frames : missing;
         const double sum = add(partial->sum, in, used);

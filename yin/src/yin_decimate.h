@@ -19,9 +19,9 @@ struct yin_group {
 // Decimates `frames` input samples, completing `partial` first, and writes at most `room` samples
 // to `out`; returns how many it wrote.  Once `room` samples are written the rest of the call is
 // dropped and `partial` is left empty; otherwise the trailing samples become `partial`.  Nothing
-// happens (0) when frames or room is 0 or below.  `down` must lie in 0..3 and `partial` must have
-// been made with the same `down`.  Never writes past out[room - 1], so a vector longer than the
-// space left is cut instead of overrunning the buffer.
+// happens (0) when frames or room is 0 or below.  `down` must lie in 0..3; a `partial` already
+// holding 2^down samples or more cannot be completed and is dropped.  Never writes past
+// out[room - 1], so a vector longer than the space left is cut instead of overrunning the buffer.
 int32_t yin_decimate(const double *in, long frames, int32_t down, yin_group *partial, float *out,
                      int32_t room);
 

@@ -97,6 +97,11 @@ TEST(ZidDecimate, NeverWritesPastTheRoomLeftAndDropsTheRest) {
     ASSERT_EQ(yin_decimate(in.data(), 10, 2, &partial, out.data() + 5, 1), 1);
     EXPECT_EQ(out[5], 0.25f);
     EXPECT_EQ(partial.count, 0);
+    // A group as large as a whole block is not read on from: it is dropped.
+    partial = {9.0, 4};
+    ASSERT_EQ(yin_decimate(in.data(), 6, 2, &partial, out.data(), 6), 1);
+    EXPECT_EQ(out[0], 0.25f);
+    EXPECT_EQ(partial.count, 2);
 }
 
 TEST(ZidDecimate, NothingToDo) {
