@@ -27,7 +27,8 @@ void BM_PitchDefaults(benchmark::State &state) {
     settings.vector_size = state.range(0);
     for (auto _ : state) {
         MemorySource source(p.samples, p.samplerate);
-        benchmark::DoNotOptimize(run_pitch(source, settings).rows.rows());
+        TableObserver rows(pitch_columns);
+        benchmark::DoNotOptimize(run_pitch(source, settings, rows));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(p.samples.size()));
 }
@@ -37,24 +38,32 @@ void BM_CentroidDefaults(benchmark::State &state) {
     const auto &p = phrase();
     for (auto _ : state) {
         MemorySource source(p.samples, p.samplerate);
-        benchmark::DoNotOptimize(run_centroid(source, {}).rows.rows());
+        TableObserver rows(centroid_columns);
+        benchmark::DoNotOptimize(run_centroid(source, {}, rows));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(p.samples.size()));
 }
 BENCHMARK(BM_CentroidDefaults)->Unit(benchmark::kMillisecond);
 
-void BM_WriteCsv(benchmark::State &state) {
-    Table table({"time", "frequency", "amplitude", "periodicity"});
-    for (int i = 0; i < 10000; ++i)
-        table.add_row({i / 172.265625, 220.0 + i * 1e-3, 0.1 / 3, 0.97});
+void BM_WriteRows(benchmark::State &state) {
+    const auto format = static_cast<Format>(state.range(0));
     for (auto _ : state) {
         std::ostringstream out;
-        write_csv(out, table);
+        RowWriter writer(out, format, pitch_columns);
+        writer.begin(Json::object());
+        for (int i = 0; i < 10000; ++i) {
+            const double row[] = {i / 172.265625, 220.0 + i * 1e-3, 0.1 / 3, 0.97};
+            writer.row(row);
+        }
+        writer.end(Json::object());
         benchmark::DoNotOptimize(out.str().size());
     }
     state.SetItemsProcessed(state.iterations() * 10000);
 }
-BENCHMARK(BM_WriteCsv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteRows)
+    ->Arg(static_cast<int>(Format::csv))
+    ->Arg(static_cast<int>(Format::json))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvkit

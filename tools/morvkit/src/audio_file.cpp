@@ -64,6 +64,29 @@ sf_count_t memory_tell(void *user) {
 
 SF_VIRTUAL_IO memory_io{memory_length, memory_seek, memory_read, memory_write, memory_tell};
 
+// Bytes per sample of the uncompressed encodings, whose chunk sizes count whole frames; 0 for
+// the others.
+int sample_bytes(const SF_INFO &info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+        case SF_FORMAT_ULAW:
+        case SF_FORMAT_ALAW:
+            return 1;
+        case SF_FORMAT_PCM_16:
+            return 2;
+        case SF_FORMAT_PCM_24:
+            return 3;
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+            return 4;
+        case SF_FORMAT_DOUBLE:
+            return 8;
+        default:
+            return 0;
+    }
+}
+
 [[noreturn]] void fail(const std::filesystem::path &file, const std::string &why) {
     throw Error(ExitStatus::input, "'" + file.string() + "' " + why);
 }
@@ -121,11 +144,45 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
                        (info.channels == 1 ? " channel" : " channels") + "; there is no channel " +
                        std::to_string(choice.channel));
     samplerate_ = info.samplerate;
-    frames_ = info.frames;
+    // Streams that cannot tell their length (a cut Ogg file, say) report the largest count.
+    if (info.frames < std::numeric_limits<sf_count_t>::max())
+        announced_ = info.frames;
+    char log[16384] = "";
+    sf_command(handle_->file, SFC_GET_LOG_INFO, log, sizeof log);
+    if (const auto claimed = claimed_frames(log, info.frames, info.channels * sample_bytes(info)))
+        announced_ = claimed;
     channels_ = info.channels;
 }
 
 AudioFileSource::~AudioFileSource() = default;
+
+std::optional<std::int64_t> claimed_frames(std::string_view log, std::int64_t frames,
+                                           int bytes_per_frame) {
+    if (bytes_per_frame <= 0 || frames < 0)
+        return std::nullopt;
+    // Streamed WAVs are written before their length is known, with all ones as the size.
+    constexpr long long unknown_length = 0xFFFFFFFF;
+    std::size_t at = 0;
+    while (at < log.size()) {
+        const std::size_t end = std::min(log.find('\n', at), log.size());
+        const std::string line(log.substr(at, end - at));
+        at = end + 1;
+        long long claimed = 0, present = 0;
+        char chunk[8] = "";
+        if (std::sscanf(line.c_str(), " %7s : %lld (should be %lld)", chunk, &claimed, &present) !=
+            3)
+            continue;
+        if (std::string_view(chunk) != "data" && std::string_view(chunk) != "SSND")
+            continue;
+        if (claimed == unknown_length || claimed <= present || present < 0)
+            return std::nullopt;
+        const std::int64_t missing = (claimed - present) / bytes_per_frame;
+        if (missing > std::numeric_limits<std::int64_t>::max() - frames)
+            return std::nullopt;
+        return frames + missing;
+    }
+    return std::nullopt;
+}
 
 std::size_t AudioFileSource::read(std::span<double> out) {
     const auto channels = static_cast<std::size_t>(channels_);
@@ -143,6 +200,7 @@ std::size_t AudioFileSource::read(std::span<double> out) {
             out[frame] = samples[choice_.channel - 1];
         }
     }
+    read_ += static_cast<std::int64_t>(count);
     return count;
 }
 

@@ -7,11 +7,19 @@
 //
 // The bytes of a whole file already in memory are read the same way, through libsndfile's
 // virtual I/O: that is how arbitrary bytes reach the decoders without a file system in between.
+//
+// A damaged file may hold fewer frames than its header announces.  libsndfile reads what is
+// there; `announced_frames` keeps what the header claimed (also where libsndfile corrected a
+// data chunk that runs past the end of the file), so the caller can say what is missing.  Headers
+// that announce no length at all (streams, or a streamed WAV's all-ones chunk size) announce
+// nothing, and `frames` is then 0.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <span>
 #include <vector>
 
@@ -33,9 +41,13 @@ class AudioFileSource : public SampleSource {
     ~AudioFileSource() override;
 
     double samplerate() const override { return samplerate_; }
-    std::int64_t frames() const override { return frames_; }
+    std::int64_t frames() const override { return announced_.value_or(0); }
     std::size_t read(std::span<double> out) override;
     int channels() const { return channels_; }
+    // The frame count the header announced, if it announced one.
+    std::optional<std::int64_t> announced_frames() const { return announced_; }
+    // The frames delivered by `read` so far.
+    std::int64_t frames_read() const { return read_; }
 
   private:
     // Checks what libsndfile opened (or why it could not) and takes the stream's format.
@@ -44,10 +56,18 @@ class AudioFileSource : public SampleSource {
     struct Handle;
     std::unique_ptr<Handle> handle_;
     double samplerate_ = 0;
-    std::int64_t frames_ = 0;
+    std::optional<std::int64_t> announced_;
+    std::int64_t read_ = 0;
     int channels_ = 0;
     ChannelChoice choice_;
     std::vector<double> interleaved_;
 };
+
+// What a libsndfile log says a data chunk claimed, in frames, when the chunk claims more bytes
+// than the file holds ("data : 8820 (should be 16)"): `frames` (what is there) plus the missing
+// bytes over `bytes_per_frame`.  None when the log has no such line, when the claim is the
+// streamed-WAV "unknown length" value, or when the frame size is not known.
+std::optional<std::int64_t> claimed_frames(std::string_view log, std::int64_t frames,
+                                           int bytes_per_frame);
 
 }  // namespace morvkit

@@ -1,16 +1,19 @@
 #include "centroid_run.hpp"
 
+#include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <vector>
 
 #include "errors.hpp"
 #include "host_session.hpp"
+#include "interrupt.hpp"
 #include "morvhost/pfft.hpp"
 
 namespace morvkit {
 
-CentroidResult run_centroid(SampleSource &source, const CentroidSettings &settings,
-                            const ProgressCallback &progress) {
+std::int64_t run_centroid(SampleSource &source, const CentroidSettings &settings,
+                          RunObserver &observer) {
     std::unique_ptr<morvhost::Pfft> pfft;
     try {
         pfft = std::make_unique<morvhost::Pfft>(settings.fft_size, settings.overlap);
@@ -29,29 +32,44 @@ CentroidResult run_centroid(SampleSource &source, const CentroidSettings &settin
         pfft->feed_real(*box, 0);
         pfft->feed_imag(*box, 1);
     }
-    CentroidResult result;
+    // Frames wait here until the container returns, so that the observer may throw.
+    std::vector<std::array<double, 2>> delivered;
     pfft->collect(*box, 0, [&](const morvhost::PfftFrame &frame) {
         // The object writes one value over the whole vector; the first sample is that value.
-        result.rows.add_row({frame.time_seconds, frame.values.empty() ? 0.0 : frame.values[0]});
+        delivered.push_back({frame.time_seconds, frame.values.empty() ? 0.0 : frame.values[0]});
     });
     if (!pfft->compile(source.samplerate()))
         throw Error(ExitStatus::analysis, "cannot compile pfft~: " + last_console_error());
 
-    result.geometry["fft_size"] = pfft->fft_size();
-    result.geometry["overlap"] = settings.overlap;
-    result.geometry["hop"] = pfft->hop();
-    result.geometry["bins"] = pfft->frame_size();
-    result.geometry["input"] = settings.amplitude ? "amplitude" : "complex";
+    Json settled;
+    settled["geometry"] = {{"fft_size", pfft->fft_size()},
+                           {"overlap", settings.overlap},
+                           {"hop", pfft->hop()},
+                           {"bins", pfft->frame_size()},
+                           {"input", settings.amplitude ? "amplitude" : "complex"}};
 
+    // The stream is handed over a hop at a time (at most a block), so that a signal is seen
+    // between two frames even when each frame is costly.
     std::vector<double> block(4096);
+    const auto step = std::min(block.size(), static_cast<std::size_t>(pfft->hop()));
     std::int64_t done = 0;
+    bool started = false;
     while (const std::size_t got = source.read(block)) {
-        pfft->process(std::span<const double>(block.data(), got));
+        if (!started) {
+            observer.start(settled);
+            started = true;
+        }
+        for (std::size_t at = 0; at < got; at += step) {
+            check_interrupt();
+            const std::size_t n = std::min(step, got - at);
+            pfft->process(std::span<const double>(block.data() + at, n));
+            for (const auto &row : delivered) observer.row(row);
+            delivered.clear();
+            observer.progress(done + static_cast<std::int64_t>(at + n));
+        }
         done += static_cast<std::int64_t>(got);
-        if (progress)
-            progress(done);
     }
-    return result;
+    return done;
 }
 
 }  // namespace morvkit

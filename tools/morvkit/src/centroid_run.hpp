@@ -8,10 +8,12 @@
 // frame are not analysed, so an input shorter than one FFT yields no rows.
 #pragma once
 
-#include "pitch_run.hpp"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "run_observer.hpp"
 #include "sample_source.hpp"
-#include "table.hpp"
-#include "writers.hpp"
 
 namespace morvkit {
 
@@ -21,12 +23,11 @@ struct CentroidSettings {
     bool amplitude = false;
 };
 
-struct CentroidResult {
-    Table rows{{"time", "centroid"}};
-    Json geometry;
-};
+inline const std::vector<std::string> centroid_columns{"time", "centroid"};
 
-CentroidResult run_centroid(SampleSource &source, const CentroidSettings &settings,
-                            const ProgressCallback &progress = {});
+// Returns the number of frames read from the source.  Stops with Interrupted at the next hop
+// after a signal.
+std::int64_t run_centroid(SampleSource &source, const CentroidSettings &settings,
+                          RunObserver &observer);
 
 }  // namespace morvkit

@@ -3,163 +3,206 @@
 #include <cstdio>
 #include <iostream>
 #include <limits>
-#include <memory>
+#include <optional>
 
-#include "atomic_file.hpp"
 #include "centroid_run.hpp"
+#include "cost.hpp"
 #include "demo_report.hpp"
 #include "errors.hpp"
 #include "host_session.hpp"
+#include "output_file.hpp"
 #include "pitch_run.hpp"
 #include "plot.hpp"
-#include "progress.hpp"
+#include "result_stream.hpp"
 #include "synth.hpp"
-#include "writers.hpp"
 
 namespace morvkit {
 namespace {
 
-// The result files of one run, reserved up front.
-struct Outputs {
-    std::unique_ptr<AtomicFile> table;
-    std::unique_ptr<AtomicFile> plot;
+// One file as the run sees it: an existing file by device and inode (links followed), a file
+// still to be made by the path it will have.  Devices and FIFOs are never "the same file" as
+// anything: writing twice to /dev/null harms nobody, and they cannot be an audio input.
+struct Place {
+    std::optional<FileIdentity> identity;
+    std::filesystem::path path;
 
-    explicit Outputs(const Options &options) {
-        if (options.output)
-            table = std::make_unique<AtomicFile>(*options.output);
-        if (options.plot)
-            plot = std::make_unique<AtomicFile>(*options.plot);
-    }
-
-    void write(const Options &options, const Json &metadata, const Table &rows) {
-        std::ostream &out = table ? table->stream() : std::cout;
-        if (options.format == Format::json)
-            write_json(out, metadata, rows);
-        else
-            write_csv(out, rows);
-        if (table) {
-            table->commit();
-        } else {
-            std::cout.flush();
-            if (!std::cout)
-                throw Error(ExitStatus::output, "cannot write to standard output");
-        }
+    bool same_as(const Place &other) const {
+        if (identity && other.identity)
+            return identity->regular && other.identity->regular && *identity == *other.identity;
+        return !identity && !other.identity && !path.empty() && path == other.path;
     }
 };
 
-Json source_metadata(const Options &options, const AudioFileSource &source) {
-    Json meta;
-    meta["file"] = options.input.string();
-    meta["samplerate"] = source.samplerate();
-    meta["channels"] = source.channels();
+Place place_of(const OutputFile &file) {
+    if (file.identity())
+        return {file.identity(), {}};
+    std::error_code ec;
+    return {std::nullopt, std::filesystem::weakly_canonical(file.target(), ec)};
+}
+
+// The result files of one run, opened before any analysis.  Standard output is the table's
+// place when no --output was given (for the demo, its report's).
+struct Outputs {
+    OutputFile table;
+    std::optional<OutputFile> plot;
+
+    Outputs(const Options &options, const std::filesystem::path *input) : table(options.output) {
+        if (options.plot)
+            plot.emplace(*options.plot);
+        const Place table_place = place_of(table);
+        if (input) {
+            const Place input_place{identity_of(*input), {}};
+            if (table_place.same_as(input_place))
+                throw Error(ExitStatus::output,
+                            "cannot write " + table.name() + ": it is the input file");
+            if (plot && place_of(*plot).same_as(input_place))
+                throw Error(ExitStatus::output,
+                            "cannot write " + plot->name() + ": it is the input file");
+        }
+        if (plot && place_of(*plot).same_as(table_place))
+            throw Error(ExitStatus::output, "cannot write " + plot->name() +
+                                                ": it is the same file as " + table.name());
+    }
+
+    void draw(const Options &options, PlotInput input) {
+        if (plot)
+            write_plot(*plot, *plot_format(*options.plot), input);
+    }
+};
+
+Json source_head(const Options &options, const AudioFileSource &source) {
+    Json head;
+    head["file"] = options.input.string();
+    head["samplerate"] = source.samplerate();
+    head["channels"] = source.channels();
     if (options.channel.mix)
-        meta["channel"] = "mix";
+        head["channel"] = "mix";
     else
-        meta["channel"] = options.channel.channel;
-    meta["frames"] = source.frames();
-    return meta;
+        head["channel"] = options.channel.channel;
+    return head;
 }
 
-ProgressCallback progress_of(ProgressBar &bar) {
-    return [&bar](std::int64_t done) { bar.update(done); };
+// Ends the table with what only the end knows: the frames actually read, and what the header
+// announced when that differs.  A file that decoded to nothing is refused like an empty one.
+void finish_table(ResultStream &stream, const Options &options, const AudioFileSource &source,
+                  std::int64_t frames_read) {
+    const std::string file = "'" + options.input.string() + "'";
+    if (frames_read == 0)
+        throw Error(ExitStatus::input, file + " holds no audio (zero length)");
+    Json tail;
+    tail["frames"] = frames_read;
+    const auto announced = source.announced_frames();
+    if (announced && *announced != frames_read)
+        tail["frames_announced"] = *announced;
+    stream.finish(tail);
+    if (announced && frames_read < *announced)
+        std::cerr << "morvkit: warning: " << file << " announces " << *announced
+                  << " frames but holds only " << frames_read << "; analysed those" << std::endl;
 }
 
-PlotInput pitch_plot(const PitchResult &pitch) {
+PlotInput pitch_plot(const Table &rows) {
     PlotInput input;
-    input.pitch_time = pitch.rows.column(0);
-    input.frequency = pitch.rows.column(1);
-    input.periodicity = pitch.rows.column(3);
+    input.pitch_time = input.periodicity_time = rows.column(0);
+    input.frequency = rows.column(1);
+    input.periodicity = input.periodicity_line = rows.column(3);
     return input;
-}
-
-void add_centroid_plot(PlotInput &input, const CentroidResult &centroid) {
-    input.centroid_time = centroid.rows.column(0);
-    input.centroid = centroid.rows.column(1);
 }
 
 }  // namespace
 
 void run_pitch_command(const Options &options) {
     AudioFileSource source(options.input, options.channel);
-    Outputs outputs(options);
+    Outputs outputs(options, &options.input);
     prepare_host(options.modules);
     const PitchSettings settings{pitch_box_text(options), options.threshold, options.vector_size};
-    PitchResult result;
-    {
-        ProgressBar bar(source.frames(), source.samplerate(), options.quiet);
-        result = run_pitch(source, settings, progress_of(bar));
-    }
-    Json meta = source_metadata(options, source);
-    meta["box"] = settings.box_text;
-    meta["vector_size"] = settings.vector_size;
-    meta["geometry"] = result.geometry;
-    meta["parameters"] = result.parameters;
-    meta["time"] = "host logical time (s) when the scheduler delivered the analysis";
-    outputs.write(options, meta, result.rows);
-    if (outputs.plot) {
-        PlotInput input = pitch_plot(result);
-        input.title = "zid~: " + options.input.filename().string();
-        write_plot(*outputs.plot, input);
-    }
+    Json head = source_head(options, source);
+    head["box"] = settings.box_text;
+    head["vector_size"] = settings.vector_size;
+    const double samplerate = source.samplerate();
+    const auto cost = [&](const Json &settled) {
+        const auto &g = settled["geometry"];
+        return pitch_cost(samplerate, settings.vector_size, g.value("analysis_rate", 0.0),
+                          g.value("max_lag", 0L), g.value("window_size", 0L),
+                          g.value("hop_size", 0L), settled["parameters"].value("period", 0.0));
+    };
+    ResultStream stream(outputs.table, options.format, pitch_columns, std::move(head),
+                        "host logical time (s) when the scheduler delivered the analysis; none "
+                        "after the end of the input",
+                        ResultStream::Picture::pitch, source.frames(), samplerate, options.quiet,
+                        cost);
+    finish_table(stream, options, source, run_pitch(source, settings, stream));
+    PlotInput input = stream.plot_input();
+    input.title = "zid~: " + options.input.filename().string();
+    outputs.draw(options, std::move(input));
 }
 
 void run_centroid_command(const Options &options) {
     AudioFileSource source(options.input, options.channel);
-    Outputs outputs(options);
+    Outputs outputs(options, &options.input);
     prepare_host(options.modules);
-    CentroidResult result;
-    {
-        ProgressBar bar(source.frames(), source.samplerate(), options.quiet);
-        result = run_centroid(source, {options.fft_size, options.overlap, options.amplitude},
-                              progress_of(bar));
-    }
-    Json meta = source_metadata(options, source);
-    meta["box"] = "morv.centroid~";
-    meta["geometry"] = result.geometry;
-    meta["time"] = "centre of the frame's window (s)";
-    outputs.write(options, meta, result.rows);
-    if (outputs.plot) {
-        PlotInput input;
-        add_centroid_plot(input, result);
-        input.title = "morv.centroid~: " + options.input.filename().string();
-        write_plot(*outputs.plot, input);
-    }
+    Json head = source_head(options, source);
+    head["box"] = "morv.centroid~";
+    const double samplerate = source.samplerate();
+    const auto cost = [&](const Json &settled) {
+        const auto &g = settled["geometry"];
+        return centroid_cost(samplerate, g.value("fft_size", 0L), g.value("hop", 0L),
+                             source.frames());
+    };
+    ResultStream stream(outputs.table, options.format, centroid_columns, std::move(head),
+                        "centre of the frame's window (s)", ResultStream::Picture::centroid,
+                        source.frames(), samplerate, options.quiet, cost);
+    finish_table(
+        stream, options, source,
+        run_centroid(source, {options.fft_size, options.overlap, options.amplitude}, stream));
+    PlotInput input = stream.plot_input();
+    input.title = "morv.centroid~: " + options.input.filename().string();
+    outputs.draw(options, std::move(input));
 }
 
-void run_demo_command(const Options &options, std::ostream &out) {
+void run_demo_command(const Options &options) {
     constexpr double samplerate = 44100;
-    Outputs outputs(options);
+    Outputs outputs(options, nullptr);
     prepare_host(options.modules);
     const Phrase phrase = synthesise_phrase(samplerate);
 
     MemorySource pitch_source(phrase.samples, samplerate);
-    const PitchResult pitch = run_pitch(pitch_source, {});
+    TableObserver pitch(pitch_columns);
+    run_pitch(pitch_source, {}, pitch);
     MemorySource centroid_source(phrase.samples, samplerate);
-    const CentroidResult centroid = run_centroid(centroid_source, {});
+    TableObserver centroid(centroid_columns);
+    run_centroid(centroid_source, {}, centroid);
 
+    const auto &geometry = pitch.settled["geometry"];
+    const double rate = geometry.value("analysis_rate", 0.0);
+    const double frame_seconds = rate > 0 ? 2.0 * geometry.value("window_size", 0.0) / rate : 0;
     char line[256];
     std::snprintf(line, sizeof line,
                   "A %.1f s phrase at %g Hz through \"zid~\" (vector 64) and morv.centroid~ in "
                   "pfft~ (FFT 1024, overlap 4).\n\n",
                   static_cast<double>(phrase.samples.size()) / samplerate, samplerate);
-    out << line;
-    const auto report = evaluate_demo(phrase, pitch.rows, pitch.frame_seconds, centroid.rows);
-    out << format_demo_report(report);
-    out.flush();
+    outputs.table.stream() << line
+                           << format_demo_report(
+                                  evaluate_demo(phrase, pitch.rows, frame_seconds, centroid.rows));
+    outputs.table.commit();
 
-    if (outputs.plot) {
-        PlotInput input = pitch_plot(pitch);
-        add_centroid_plot(input, centroid);
-        input.title = "morvkit demo: zid~ and morv.centroid~ on a phrase of known pitch";
-        // The true pitch every 5 ms; silence breaks the line.
-        for (std::size_t i = 0; i < phrase.true_pitch.size(); i += 220) {
-            input.truth_time.push_back(static_cast<double>(i) / samplerate);
-            input.truth_frequency.push_back(phrase.true_pitch[i] > 0
-                                                ? phrase.true_pitch[i]
-                                                : std::numeric_limits<double>::quiet_NaN());
-        }
-        write_plot(*outputs.plot, input);
+    PlotInput input = pitch_plot(pitch.rows);
+    input.centroid_time = centroid.rows.column(0);
+    input.centroid = centroid.rows.column(1);
+    input.title = "morvkit demo: zid~ and morv.centroid~ on a phrase of known pitch";
+    // The true pitch every 5 ms; silence breaks the line.
+    for (std::size_t i = 0; i < phrase.true_pitch.size(); i += 220) {
+        input.truth_time.push_back(static_cast<double>(i) / samplerate);
+        input.truth_frequency.push_back(phrase.true_pitch[i] > 0
+                                            ? phrase.true_pitch[i]
+                                            : std::numeric_limits<double>::quiet_NaN());
     }
+    outputs.draw(options, std::move(input));
+}
+
+void print_to_standard_output(const std::string &text) {
+    OutputFile out(std::nullopt);
+    out.stream() << text;
+    out.commit();
 }
 
 }  // namespace morvkit

@@ -1,33 +1,65 @@
 // morvkit - runs the package's externals on audio files through the stand-in host.
 //
 // Every failure ends here: one line on stderr, "morvkit: <what went wrong>", and the exit status
-// of its kind (errors.hpp).
+// of its kind (errors.hpp).  A run stopped by a signal exits with 128 + its number, as a shell
+// reports a process that the signal ended.
+#include <csignal>
 #include <iostream>
 #include <new>
 
 #include "commands.hpp"
 #include "errors.hpp"
+#include "interrupt.hpp"
 #include "options.hpp"
+
+namespace {
+
+const char *signal_name(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
+int run(int argc, char **argv) {
+    using namespace morvkit;
+    Options options;
+    try {
+        options = parse_options(argc, argv);
+    } catch (const HelpRequested &help) {
+        print_to_standard_output(help.text);
+        return static_cast<int>(ExitStatus::ok);
+    }
+    switch (options.command) {
+        case Command::pitch:
+            run_pitch_command(options);
+            break;
+        case Command::centroid:
+            run_centroid_command(options);
+            break;
+        case Command::demo:
+            run_demo_command(options);
+            break;
+    }
+    return static_cast<int>(ExitStatus::ok);
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     using namespace morvkit;
+    install_interrupt_handlers();
     try {
-        const Options options = parse_options(argc, argv);
-        switch (options.command) {
-            case Command::pitch:
-                run_pitch_command(options);
-                break;
-            case Command::centroid:
-                run_centroid_command(options);
-                break;
-            case Command::demo:
-                run_demo_command(options, std::cout);
-                break;
-        }
-        return static_cast<int>(ExitStatus::ok);
-    } catch (const HelpRequested &help) {
-        std::cout << help.text;
-        return static_cast<int>(ExitStatus::ok);
+        return run(argc, argv);
+    } catch (const Interrupted &stop) {
+        std::cerr << "morvkit: stopped by " << signal_name(stop.signal) << '\n';
+        return 128 + stop.signal;
     } catch (const Error &e) {
         std::cerr << "morvkit: " << e.what() << '\n';
         return static_cast<int>(e.status());

@@ -1,5 +1,7 @@
 #include "modules.hpp"
 
+#include <algorithm>
+
 #include "errors.hpp"
 
 namespace morvkit {
@@ -19,16 +21,20 @@ std::vector<ModuleFolders> module_candidates(const std::vector<std::filesystem::
     return candidates;
 }
 
-ModuleFolders choose_modules(const std::vector<ModuleFolders> &candidates, std::size_t user_count,
-                             const std::function<bool(const std::filesystem::path &)> &is_folder) {
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (is_folder(candidates[i].externals))
-            return candidates[i];
-        if (i < user_count)
+std::vector<ModuleFolders> choose_modules(
+    const std::vector<ModuleFolders> &candidates, std::size_t user_count,
+    const std::function<bool(const std::filesystem::path &)> &is_folder) {
+    user_count = std::min(user_count, candidates.size());
+    for (std::size_t i = 0; i < user_count; ++i)
+        if (!is_folder(candidates[i].externals))
             throw Error(ExitStatus::usage, "--modules: '" +
                                                candidates[i].externals.parent_path().string() +
                                                "' has no externals folder");
-    }
+    if (user_count > 0)
+        return {candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(user_count)};
+    for (const auto &candidate : candidates)
+        if (is_folder(candidate.externals))
+            return {candidate};
     throw Error(ExitStatus::analysis,
                 "cannot find the externals: pass --modules DIR (a folder holding externals/)");
 }

@@ -9,6 +9,7 @@
 #include "morv_version.h"
 #include "number_text.hpp"
 #include "plot.hpp"
+#include "utf8.hpp"
 
 namespace morvkit {
 namespace {
@@ -143,6 +144,8 @@ Options parse_options(int argc, const char *const *argv) {
         options.command = Command::pitch;
     if (centroid->parsed())
         options.command = Command::centroid;
+    if (options.box && !is_valid_utf8(*options.box))
+        throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
     if (!channel.empty())
         options.channel.channel = static_cast<int>(parse_whole("--channel", channel, 1, 65536));
     if (format == "json")

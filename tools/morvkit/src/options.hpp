@@ -4,7 +4,8 @@
 // anything wrong (an unknown option, a value that is not a number, a missing file argument),
 // or HelpRequested carrying the text to print for --help.  Values the objects clamp themselves
 // (--down, --minfreq, --period, --threshold) are only checked to be finite numbers here: the
-// tool passes them on and reports what the object kept.
+// tool passes them on and reports what the object kept.  Box text must be valid UTF-8, as the
+// host's symbols are; file names may be any bytes.
 #pragma once
 
 #include <filesystem>
@@ -14,11 +15,11 @@
 #include <vector>
 
 #include "audio_file.hpp"
+#include "writers.hpp"
 
 namespace morvkit {
 
 enum class Command { pitch, centroid, demo };
-enum class Format { csv, json };
 
 struct Options {
     Command command = Command::demo;

@@ -5,17 +5,18 @@
 // vector by vector (a last partial vector is padded with zeros), the scheduler running after
 // each.  One row per analysis, recorded as the outlets fire (right to left): time, frequency,
 // amplitude, periodicity, where time is the host's logical time in seconds when the scheduler
-// delivered the analysis, counted from the start of the stream.
+// delivered the analysis, counted from the start of the stream.  An analysis delivered after
+// the end of the stream (at the end of the padded last vector) is not reported: its frame ends
+// in the padding, and its time would lie beyond the input.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "run_observer.hpp"
 #include "sample_source.hpp"
-#include "table.hpp"
-#include "writers.hpp"
 
 namespace morvkit {
 
@@ -25,16 +26,11 @@ struct PitchSettings {
     long vector_size = 64;
 };
 
-struct PitchResult {
-    Table rows{{"time", "frequency", "amplitude", "periodicity"}};
-    Json geometry;    // as the object derived it for the first vector; null if it never ran
-    Json parameters;  // as the object holds them after clamping
-    double frame_seconds = 0;  // span of one analysis frame, for judging results against truth
-};
+inline const std::vector<std::string> pitch_columns{"time", "frequency", "amplitude",
+                                                    "periodicity"};
 
-using ProgressCallback = std::function<void(std::int64_t frames_done)>;
-
-PitchResult run_pitch(SampleSource &source, const PitchSettings &settings,
-                      const ProgressCallback &progress = {});
+// Returns the number of frames read from the source.  Stops with Interrupted at the next vector
+// after a signal.
+std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunObserver &observer);
 
 }  // namespace morvkit

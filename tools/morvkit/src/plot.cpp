@@ -8,12 +8,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
 
-#include "atomic_file.hpp"
+#include "output_file.hpp"
 #include "errors.hpp"
 #include "number_text.hpp"
+#include "utf8.hpp"
 
 namespace morvkit {
 namespace {
@@ -214,7 +216,9 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cairo_paint(cr);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 
-    Range time = extent({&input.pitch_time, &input.truth_time, &input.centroid_time}, false);
+    Range time = extent(
+        {&input.pitch_time, &input.periodicity_time, &input.truth_time, &input.centroid_time},
+        false);
     time.low = std::min(time.low, 0.0);
     if (!(time.high > time.low))
         time = {0, 1};
@@ -230,7 +234,8 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cent = {0, std::isfinite(cent.high) && cent.high > 0 ? cent.high * 1.1 : 1000};
 
     // Panels only for what was analysed: pitch (frequency and periodicity), centroid, or both.
-    const bool pitch = !input.pitch_time.empty() || !input.truth_time.empty();
+    const bool pitch =
+        !input.pitch_time.empty() || !input.periodicity_time.empty() || !input.truth_time.empty();
     const bool centroid = !input.centroid_time.empty();
     const bool all = !pitch && !centroid;  // nothing to show: every panel, empty but labelled
     const int count = (pitch || all ? 2 : 0) + (centroid || all ? 1 : 0);
@@ -260,7 +265,7 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
             draw_legend(cr, fp, !input.truth_frequency.empty());
         cairo_set_line_width(cr, 1.2);
         cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
-        draw_line(cr, pp, input.pitch_time, input.periodicity);
+        draw_line(cr, pp, input.periodicity_time, input.periodicity_line);
     }
     if (centroid || all) {
         const Panel cp = next_panel(cent, false);
@@ -274,8 +279,8 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
 void write_plot(const std::filesystem::path &file, const PlotInput &input) {
     if (!plot_format(file))
         throw Error(ExitStatus::usage, "--plot: '" + file.string() + "' must end in .svg or .png");
-    AtomicFile output(file);
-    write_plot(output, input);
+    OutputFile output(file);
+    write_plot(output, *plot_format(file), input);
 }
 
 namespace {
@@ -289,35 +294,57 @@ struct FontCacheRelease {
     }
 };
 
+// cairo writes through a callback; the stream's own error (Error, Interrupted) is kept and
+// rethrown once cairo has returned, instead of being flattened into a cairo status.
+struct StreamTarget {
+    std::ostream &out;
+    std::exception_ptr error;
+};
+
+cairo_status_t write_to_stream(void *closure, const unsigned char *data, unsigned int length) {
+    auto *target = static_cast<StreamTarget *>(closure);
+    try {
+        target->out.write(reinterpret_cast<const char *>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    } catch (...) {
+        target->error = std::current_exception();
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
+}
+
 }  // namespace
 
-void write_plot(AtomicFile &output, const PlotInput &input) {
+void write_plot(OutputFile &output, PlotFormat format, const PlotInput &input) {
     const FontCacheRelease release_after_drawing;
-    const auto &file = output.destination();
-    const auto format = plot_format(file);
-    if (!format)
-        throw Error(ExitStatus::usage, "--plot: '" + file.string() + "' must end in .svg or .png");
+    StreamTarget target{output.stream(), nullptr};
     using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
     using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
     Surface surface(
-        *format == PlotFormat::svg
-            ? cairo_svg_surface_create(output.temporary().c_str(), plot_width, plot_height)
+        format == PlotFormat::svg
+            ? cairo_svg_surface_create_for_stream(write_to_stream, &target, plot_width, plot_height)
             : cairo_image_surface_create(CAIRO_FORMAT_RGB24, plot_width, plot_height),
         cairo_surface_destroy);
+    cairo_status_t status;
     {
         Context cr(cairo_create(surface.get()), cairo_destroy);
-        draw_plot(cr.get(), plot_width, plot_height, input);
+        PlotInput drawable = input;
+        drawable.title = with_invalid_utf8_replaced(input.title);  // cairo draws nothing else
+        draw_plot(cr.get(), plot_width, plot_height, drawable);
+        status = cairo_status(cr.get());
     }
-    cairo_status_t status;
-    if (*format == PlotFormat::png)
-        status = cairo_surface_write_to_png(surface.get(), output.temporary().c_str());
-    else {
-        cairo_surface_finish(surface.get());
-        status = cairo_surface_status(surface.get());
+    if (status == CAIRO_STATUS_SUCCESS) {
+        if (format == PlotFormat::png) {
+            status = cairo_surface_write_to_png_stream(surface.get(), write_to_stream, &target);
+        } else {
+            cairo_surface_finish(surface.get());
+            status = cairo_surface_status(surface.get());
+        }
     }
+    if (target.error)
+        std::rethrow_exception(target.error);
     if (status != CAIRO_STATUS_SUCCESS)
         throw Error(ExitStatus::output,
-                    "cannot write '" + file.string() + "': " + cairo_status_to_string(status));
+                    "cannot draw " + output.name() + ": " + cairo_status_to_string(status));
     output.commit();
 }
 

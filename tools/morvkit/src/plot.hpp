@@ -2,7 +2,8 @@
 // spectral centroid (Hz), stacked over a shared time axis in seconds.
 //
 // One drawing routine serves every surface; the file name's extension picks SVG or PNG.  The
-// picture is written to a temporary file and renamed, like every result file.  Only the panels
+// picture is written like every result file (output_file.hpp), and a drawing that cairo could
+// not complete is an error rather than a blank picture.  Only the panels
 // of what was analysed are drawn (pitch: frequency and periodicity; centroid); with no data at
 // all, all three, empty but labelled.  Non-finite values and non-positive frequencies are
 // skipped rather than drawn at nonsense positions.
@@ -19,7 +20,8 @@ namespace morvkit {
 
 struct PlotInput {
     std::string title;
-    std::vector<double> pitch_time, frequency, periodicity;
+    std::vector<double> pitch_time, frequency, periodicity;  // dots; periodicity sets opacity
+    std::vector<double> periodicity_time, periodicity_line;  // the periodicity panel
     std::vector<double> truth_time, truth_frequency;  // optional reference pitch (the demo's)
     std::vector<double> centroid_time, centroid;
 };
@@ -36,12 +38,14 @@ std::vector<double> log_ticks(double low, double high);
 // Tick text: as short as the step allows ("0.5", "100", "2k" is not used: Hz stay Hz).
 std::string tick_label(double value);
 
-class AtomicFile;
+class OutputFile;
 
 void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input);
-// Draws into the file's temporary and commits it; the destination's extension picks the format.
-// Throws Error(usage) for an unknown extension, Error(output) when the file cannot be written.
-void write_plot(AtomicFile &file, const PlotInput &input);
+// Draws into the file and commits it.  Throws Error(output) when the file cannot be written or
+// the picture cannot be drawn.  A title that is not valid UTF-8 is drawn with its bad bytes
+// replaced.
+void write_plot(OutputFile &file, PlotFormat format, const PlotInput &input);
+// The same to a named file, whose extension picks the format (Error(usage) for another).
 void write_plot(const std::filesystem::path &file, const PlotInput &input);
 
 }  // namespace morvkit

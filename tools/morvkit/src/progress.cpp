@@ -6,13 +6,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cost.hpp"
+
 namespace morvkit {
 
 bool progress_wanted(bool quiet, bool stderr_is_terminal, double input_seconds) {
     return !quiet && stderr_is_terminal && input_seconds > progress_min_seconds;
 }
 
-std::string progress_text(double fraction, int width) {
+std::string progress_text(double fraction, int width, double remaining_seconds) {
     if (!(fraction >= 0))
         fraction = 0;  // NaN counts as nothing done
     fraction = std::min(fraction, 1.0);
@@ -21,14 +23,19 @@ std::string progress_text(double fraction, int width) {
     const int percent = static_cast<int>(fraction * 100);
     char tail[8];
     std::snprintf(tail, sizeof tail, " %3d%%", percent);
-    return "[" + std::string(filled, '#') + std::string(width - filled, '-') + "]" + tail;
+    std::string text =
+        "[" + std::string(filled, '#') + std::string(width - filled, '-') + "]" + tail;
+    if (std::isfinite(remaining_seconds) && remaining_seconds >= 0)
+        text += "  about " + duration_text(remaining_seconds) + " left";
+    return text;
 }
 
 ProgressBar::ProgressBar(std::int64_t total_frames, double samplerate, bool quiet)
     : total_(total_frames),
       enabled_(total_frames > 0 && samplerate > 0 &&
                progress_wanted(quiet, isatty(STDERR_FILENO) != 0,
-                               static_cast<double>(total_frames) / samplerate)) {}
+                               static_cast<double>(total_frames) / samplerate)),
+      start_(std::chrono::steady_clock::now()) {}
 
 ProgressBar::~ProgressBar() {
     finish();
@@ -39,17 +46,28 @@ void ProgressBar::update(std::int64_t frames_done) {
         return;
     const double fraction = static_cast<double>(frames_done) / static_cast<double>(total_);
     const int percent = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100);
-    if (percent == shown_percent_)
+    const auto now = std::chrono::steady_clock::now();
+    const auto second = std::chrono::seconds(1);
+    if (percent == shown_percent_ && now - shown_at_ < second)
         return;
     shown_percent_ = percent;
-    std::fprintf(stderr, "\r%s", progress_text(fraction, 40).c_str());
+    shown_at_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double remaining = elapsed >= 1 && fraction > 0
+                                 ? elapsed * (1 - std::min(fraction, 1.0)) / fraction
+                                 : std::numeric_limits<double>::quiet_NaN();
+    const std::string text = progress_text(fraction, 40, remaining);
+    // Spaces over what a longer previous text left on the line.
+    const int pad = static_cast<int>(shown_length_ > text.size() ? shown_length_ - text.size() : 0);
+    std::fprintf(stderr, "\r%s%*s", text.c_str(), pad, "");
+    shown_length_ = text.size();
     std::fflush(stderr);
 }
 
 void ProgressBar::finish() {
     if (!enabled_ || shown_percent_ < 0)
         return;
-    std::fprintf(stderr, "\r%*s\r", 46, "");
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(shown_length_), "");
     std::fflush(stderr);
     shown_percent_ = -1;
 }

@@ -1,11 +1,14 @@
 // progress.hpp - a progress bar on stderr for long inputs.
 //
 // Shown only when stderr is a terminal (never in logs or pipes), the input lasts longer than
-// `progress_min_seconds`, and the user did not ask for quiet.  It redraws only when the
-// displayed percentage changes, so it costs nothing measurable per vector.
+// `progress_min_seconds`, and the user did not ask for quiet.  Once a second of work has shown
+// the pace, it also says how long the rest will take.  It redraws only when the displayed
+// percentage changes or a second has passed, so it costs nothing measurable per vector.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace morvkit {
@@ -13,8 +16,10 @@ namespace morvkit {
 inline constexpr double progress_min_seconds = 5.0;
 
 bool progress_wanted(bool quiet, bool stderr_is_terminal, double input_seconds);
-// The bar's text for a fraction done (clamped to 0..1): "[#####-----]  50%".
-std::string progress_text(double fraction, int width);
+// The bar's text for a fraction done (clamped to 0..1): "[#####-----]  50%", followed by
+// "  about 3 min 20 s left" when the remaining time is known.
+std::string progress_text(double fraction, int width,
+                          double remaining_seconds = std::numeric_limits<double>::quiet_NaN());
 
 class ProgressBar {
   public:
@@ -31,6 +36,8 @@ class ProgressBar {
     std::int64_t total_;
     bool enabled_;
     int shown_percent_ = -1;
+    std::size_t shown_length_ = 0;
+    std::chrono::steady_clock::time_point start_, shown_at_;
 };
 
 }  // namespace morvkit

@@ -4,10 +4,10 @@
 
 namespace morvkit {
 
-void Table::add_row(std::initializer_list<double> values) {
+void Table::add_row(std::span<const double> values) {
     if (values.size() != columns_.size())
         throw std::logic_error("row width differs from columns");
-    cells_.insert(cells_.end(), values);
+    cells_.insert(cells_.end(), values.begin(), values.end());
 }
 
 std::vector<double> Table::column(std::size_t column) const {

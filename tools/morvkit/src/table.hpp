@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ class Table {
     const std::vector<std::string> &columns() const { return columns_; }
     std::size_t rows() const { return columns_.empty() ? 0 : cells_.size() / columns_.size(); }
     // A row must have one value per column; anything else is a programming error.
-    void add_row(std::initializer_list<double> values);
+    void add_row(std::initializer_list<double> values) {
+        add_row(std::span<const double>(values.begin(), values.size()));
+    }
+    void add_row(std::span<const double> values);
     double at(std::size_t row, std::size_t column) const {
         return cells_[row * columns_.size() + column];
     }

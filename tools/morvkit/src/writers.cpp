@@ -1,6 +1,7 @@
 #include "writers.hpp"
 
 #include <cmath>
+#include <stdexcept>
 #include <string>
 
 #include "number_text.hpp"
@@ -15,22 +16,25 @@ void write_json_number(std::ostream &out, double value) {
         out << "null";
 }
 
+// Text as a JSON string; bytes that are not UTF-8 become U+FFFD instead of failing the run.
+std::string json_text(const Json &value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 void newline(std::ostream &out, int indent) {
     out << '\n' << std::string(indent, ' ');
 }
 
-}  // namespace
-
-void write_csv(std::ostream &out, const Table &table) {
-    const auto &columns = table.columns();
-    for (std::size_t c = 0; c < columns.size(); ++c) out << (c ? "," : "") << columns[c];
-    out << '\n';
-    for (std::size_t row = 0; row < table.rows(); ++row) {
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            out << (c ? "," : "") << format_number(table.at(row, c));
-        out << '\n';
+// The object's fields without its braces, each preceded by a separator and a newline.
+void write_fields(std::ostream &out, const Json &fields, bool &first) {
+    for (const auto &[key, item] : fields.items()) {
+        out << (first ? "\n  " : ",\n  ") << json_text(Json(key)) << ": ";
+        first = false;
+        write_json_value(out, item, 2);
     }
 }
+
+}  // namespace
 
 void write_json_value(std::ostream &out, const Json &value, int indent) {
     switch (value.type()) {
@@ -45,7 +49,7 @@ void write_json_value(std::ostream &out, const Json &value, int indent) {
                 out << (first ? "" : ",");
                 first = false;
                 newline(out, indent + 2);
-                out << Json(key).dump() << ": ";
+                out << json_text(Json(key)) << ": ";
                 write_json_value(out, item, indent + 2);
             }
             newline(out, indent);
@@ -66,30 +70,54 @@ void write_json_value(std::ostream &out, const Json &value, int indent) {
             write_json_number(out, value.get<double>());
             break;
         default:  // strings (escaped by the library), integers, booleans, null
-            out << value.dump();
+            out << json_text(value);
     }
 }
 
-void write_json(std::ostream &out, const Json &metadata, const Table &table) {
-    out << '{';
-    for (const auto &[key, item] : metadata.items()) {
-        out << "\n  " << Json(key).dump() << ": ";
-        write_json_value(out, item, 2);
-        out << ',';
+RowWriter::RowWriter(std::ostream &out, Format format, std::vector<std::string> columns)
+    : out_(out), format_(format), columns_(std::move(columns)) {}
+
+void RowWriter::begin(const Json &head) {
+    if (format_ == Format::csv) {
+        for (std::size_t c = 0; c < columns_.size(); ++c) out_ << (c ? "," : "") << columns_[c];
+        out_ << '\n';
+        return;
     }
-    out << "\n  \"columns\": ";
-    write_json_value(out, Json(table.columns()), 2);
-    out << ",\n  \"rows\": [";
-    for (std::size_t row = 0; row < table.rows(); ++row) {
-        out << (row ? ",\n    [" : "\n    [");
-        for (std::size_t c = 0; c < table.columns().size(); ++c) {
+    out_ << '{';
+    bool first = true;
+    write_fields(out_, head, first);
+    out_ << (first ? "\n  " : ",\n  ") << "\"columns\": ";
+    write_json_value(out_, Json(columns_), 2);
+    out_ << ",\n  \"rows\": [";
+}
+
+void RowWriter::row(std::span<const double> values) {
+    if (values.size() != columns_.size())
+        throw std::logic_error("row width differs from columns");
+    if (format_ == Format::csv) {
+        for (std::size_t c = 0; c < values.size(); ++c)
+            out_ << (c ? "," : "") << format_number(values[c]);
+        out_ << '\n';
+    } else {
+        out_ << (rows_ ? ",\n    [" : "\n    [");
+        for (std::size_t c = 0; c < values.size(); ++c) {
             if (c)
-                out << ", ";
-            write_json_number(out, table.at(row, c));
+                out_ << ", ";
+            write_json_number(out_, values[c]);
         }
-        out << ']';
+        out_ << ']';
     }
-    out << (table.rows() ? "\n  ]\n}\n" : "]\n}\n");
+    ++rows_;
+}
+
+void RowWriter::end(const Json &tail) {
+    if (format_ == Format::json) {
+        out_ << (rows_ ? "\n  ]" : "]");
+        bool first = false;
+        write_fields(out_, tail, first);
+        out_ << "\n}\n";
+    }
+    out_.flush();
 }
 
 }  // namespace morvkit

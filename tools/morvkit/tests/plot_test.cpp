@@ -50,7 +50,8 @@ PlotInput awkward_input() {
     input.title = "test";
     input.pitch_time = {0, 0.1, 0.2, 0.3};
     input.frequency = {220, 0, nan, -5};  // only the first can sit on a log axis
-    input.periodicity = {0.9, nan, 2, 0.5};
+    input.periodicity = input.periodicity_line = {0.9, nan, 2, 0.5};
+    input.periodicity_time = input.pitch_time;
     input.centroid_time = {0.05};
     input.centroid = {nan};
     return input;

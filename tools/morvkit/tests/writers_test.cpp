@@ -4,6 +4,7 @@
 #include <limits>
 #include <sstream>
 
+#include "table.hpp"
 #include "writers.hpp"
 
 namespace morvkit {
@@ -25,64 +26,84 @@ TEST(Table, RejectsRowsOfTheWrongWidth) {
     EXPECT_EQ(table.column(1), std::vector<double>{2.0});
 }
 
-TEST(WriteCsv, HeaderThenOneLinePerRowInShortestText) {
+// Writes rows through a RowWriter, the way a run streams them.
+std::string written(Format format, const Json &head, const Table &table,
+                    const Json &tail = Json::object()) {
     std::ostringstream out;
-    write_csv(out, sample_table());
-    EXPECT_EQ(out.str(),
+    RowWriter writer(out, format, table.columns());
+    writer.begin(head);
+    for (std::size_t row = 0; row < table.rows(); ++row) {
+        std::vector<double> values;
+        for (std::size_t c = 0; c < table.columns().size(); ++c) values.push_back(table.at(row, c));
+        writer.row(values);
+    }
+    writer.end(tail);
+    return out.str();
+}
+
+TEST(WriteCsv, HeaderThenOneLinePerRowInShortestText) {
+    EXPECT_EQ(written(Format::csv, Json::object(), sample_table()),
               "time,frequency\n"
               "0.005804988662131519,220.00000000000003\n"
               "0.1,0.3333333333333333\n");
+    EXPECT_EQ(written(Format::csv, {{"ignored", 1}}, Table({"time", "centroid"})),
+              "time,centroid\n");
 }
 
-TEST(WriteCsv, EmptyTableIsJustTheHeader) {
-    std::ostringstream out;
-    write_csv(out, Table({"time", "centroid"}));
-    EXPECT_EQ(out.str(), "time,centroid\n");
-}
+TEST(WriteJson, HeadInOrderThenColumnsRowsAndTail) {
+    Json head;
+    head["file"] = "a \"quoted\" name.wav";
+    head["samplerate"] = 44100.0;
+    head["geometry"] = {{"max_lag", 186}, {"analysis_rate", 11025.0}};
+    const auto text = written(Format::json, head, sample_table(), {{"frames", 4410}});
 
-TEST(WriteJson, MetadataInOrderThenColumnsAndExactRows) {
-    Json meta;
-    meta["file"] = "a \"quoted\" name.wav";
-    meta["samplerate"] = 44100.0;
-    meta["geometry"] = {{"max_lag", 186}, {"analysis_rate", 11025.0}};
-    std::ostringstream out;
-    write_json(out, meta, sample_table());
-
-    const auto parsed = Json::parse(out.str());
+    const auto parsed = Json::parse(text);
     std::vector<std::string> keys;
     for (const auto &[key, value] : parsed.items()) keys.push_back(key);
-    EXPECT_EQ(keys,
-              (std::vector<std::string>{"file", "samplerate", "geometry", "columns", "rows"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"file", "samplerate", "geometry", "columns", "rows",
+                                              "frames"}));
     EXPECT_EQ(parsed["file"], "a \"quoted\" name.wav");
     EXPECT_EQ(parsed["geometry"]["max_lag"], 186);
     EXPECT_EQ(parsed["columns"], (Json{"time", "frequency"}));
     ASSERT_EQ(parsed["rows"].size(), 2u);
     EXPECT_EQ(parsed["rows"][0][1].get<double>(), 220.00000000000003);
     EXPECT_EQ(parsed["rows"][1][1].get<double>(), 1.0 / 3);
+    EXPECT_EQ(parsed["frames"], 4410);
     // Shortest text, not the library's own rendering.
-    EXPECT_NE(out.str().find("0.1, 0.3333333333333333"), std::string::npos);
+    EXPECT_NE(text.find("0.1, 0.3333333333333333"), std::string::npos);
 }
 
-TEST(WriteJson, NonFiniteNumbersBecomeNull) {
+TEST(WriteJson, NonFiniteNumbersBecomeNullAndBadUtf8IsReplaced) {
     Table table({"time", "value"});
     table.add_row(
         {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()});
-    Json meta;
-    meta["limit"] = std::numeric_limits<double>::infinity();
-    std::ostringstream out;
-    write_json(out, meta, table);
-    const auto parsed = Json::parse(out.str());
+    Json head;
+    head["limit"] = std::numeric_limits<double>::infinity();
+    head["file"] = std::string("caf\xe9 \xff.wav");  // Latin-1 bytes, as old file systems hold
+    head["nested"] = {{"name\xfe", "x\xc3"}};
+    const auto parsed = Json::parse(written(Format::json, head, table));
     EXPECT_TRUE(parsed["limit"].is_null());
     EXPECT_TRUE(parsed["rows"][0][0].is_null());
     EXPECT_TRUE(parsed["rows"][0][1].is_null());
+    EXPECT_EQ(parsed["file"], "caf\ufffd \ufffd.wav");
+    EXPECT_EQ(parsed["nested"]["name\ufffd"], "x\ufffd");
 }
 
-TEST(WriteJson, EmptyTableAndEmptyMetadataStillParse) {
+TEST(WriteJson, EmptyRowsAndEmptyHeadStillParse) {
+    for (const Json &tail : {Json::object(), Json{{"frames", 0}}}) {
+        const auto parsed =
+            Json::parse(written(Format::json, Json::object(), Table({"time"}), tail));
+        EXPECT_TRUE(parsed["rows"].is_array());
+        EXPECT_TRUE(parsed["rows"].empty());
+    }
+}
+
+TEST(RowWriter, RefusesRowsOfTheWrongWidth) {
     std::ostringstream out;
-    write_json(out, Json::object(), Table({"time"}));
-    const auto parsed = Json::parse(out.str());
-    EXPECT_TRUE(parsed["rows"].is_array());
-    EXPECT_TRUE(parsed["rows"].empty());
+    RowWriter writer(out, Format::csv, {"a", "b"});
+    writer.begin(Json::object());
+    const double one[] = {1.0};
+    EXPECT_THROW(writer.row(one), std::logic_error);
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include "interrupt.hpp"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace morvkit {
+namespace {
+
+constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP};
+
+std::atomic<int> first_signal{0};
+
+// A run has at most a table and a plot; a few spare slots cost nothing.  The paths are written
+// before their slot is marked in use, so the handler only ever reads a complete path.
+constexpr int slot_count = 8;
+constexpr std::size_t path_capacity = 4096;
+char temporaries[slot_count][path_capacity];
+std::atomic<bool> in_use[slot_count];
+
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "the signal handler needs lock-free atomics");
+
+extern "C" void on_signal(int signal) {
+    int none = 0;
+    if (first_signal.compare_exchange_strong(none, signal))
+        return;  // the loops notice at the next vector
+    // Only async-signal-safe calls from here on.
+    for (int i = 0; i < slot_count; ++i)
+        if (in_use[i].load())
+            unlink(temporaries[i]);
+    _exit(128 + first_signal.load());
+}
+
+}  // namespace
+
+void install_interrupt_handlers() {
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a write blocked on a full pipe or a FIFO returns EINTR, so the writer can
+    // see the flag instead of waiting for a reader that may never come.
+    action.sa_flags = 0;
+    for (int signal : handled) sigaction(signal, &action, nullptr);
+}
+
+int interrupt_signal() {
+    return first_signal.load(std::memory_order_relaxed);
+}
+
+void check_interrupt() {
+    if (const int signal = interrupt_signal())
+        throw Interrupted{signal};
+}
+
+int hold_temporary(const char *path) {
+    if (std::strlen(path) >= path_capacity)
+        return -1;
+    for (int i = 0; i < slot_count; ++i) {
+        if (in_use[i].load())
+            continue;
+        std::strcpy(temporaries[i], path);
+        in_use[i].store(true);
+        return i;
+    }
+    return -1;
+}
+
+void release_temporary(int slot) {
+    if (slot >= 0 && slot < slot_count)
+        in_use[slot].store(false);
+}
+
+}  // namespace morvkit

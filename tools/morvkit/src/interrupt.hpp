@@ -1,0 +1,28 @@
+// interrupt.hpp - stopping a run cleanly when the user or the system asks.
+//
+// SIGINT, SIGTERM and SIGHUP only raise a flag: the analysis loops look at it once per vector
+// (or frame) and leave by throwing Interrupted, so every result file's temporary is removed on
+// the way out and the command exits with 128 + the signal number, as shells expect.  A second
+// signal means "now": the handler removes the temporaries still registered here and ends the
+// process at once, without waiting for a long analysis step to finish.
+#pragma once
+
+namespace morvkit {
+
+struct Interrupted {
+    int signal;
+};
+
+void install_interrupt_handlers();
+// The first signal received, or 0.
+int interrupt_signal();
+// Throws Interrupted when a signal has arrived.
+void check_interrupt();
+
+// Registers a temporary file for removal by a second signal.  Returns a slot for `release`, or
+// -1 when every slot is taken (the file is then still removed on a normal exit or a first
+// signal, only not by the emergency exit).
+int hold_temporary(const char *path);
+void release_temporary(int slot);
+
+}  // namespace morvkit

@@ -1,0 +1,145 @@
+#include "output_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "checked_stream.hpp"
+#include "errors.hpp"
+#include "interrupt.hpp"
+
+namespace morvkit {
+namespace {
+
+[[noreturn]] void fail(const std::string &name, const std::string &why) {
+    throw Error(ExitStatus::output, "cannot write " + name + ": " + why);
+}
+
+// The path a chain of symbolic links finally names; that path need not exist yet.  Following
+// them ourselves (rather than canonicalising) keeps a dangling link's target reachable.
+std::filesystem::path follow_links(std::filesystem::path file, const std::string &name) {
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec)))
+            return file;
+        const auto next = std::filesystem::read_symlink(file, ec);
+        if (ec)
+            fail(name, ec.message());
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    fail(name, std::strerror(ELOOP));
+}
+
+int open_for_writing(const std::filesystem::path &file) {
+    for (;;) {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0 || errno != EINTR)
+            return fd;
+        check_interrupt();  // a FIFO waits for a reader; a signal may end the wait
+    }
+}
+
+}  // namespace
+
+std::optional<FileIdentity> identity_of(const std::filesystem::path &file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino, S_ISREG(st.st_mode)};
+}
+
+OutputFile::OutputFile(std::optional<std::filesystem::path> destination)
+    : destination_(std::move(destination)) {
+    if (!destination_ || *destination_ == "-") {
+        destination_.reset();
+        fd_ = STDOUT_FILENO;
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0)
+            identity_ = FileIdentity{st.st_dev, st.st_ino, S_ISREG(st.st_mode)};
+        stream_ = std::make_unique<CheckedStream>(fd_, name());
+        return;
+    }
+    if (destination_->filename().empty())
+        fail(name(), "it is a directory");
+    target_ = follow_links(*destination_, name());
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            fail(name(), "it is a directory");
+        identity_ = FileIdentity{st.st_dev, st.st_ino, S_ISREG(st.st_mode)};
+        if (S_ISREG(st.st_mode)) {
+            open_temporary(identity_, st.st_mode & 07777, st.st_uid, st.st_gid);
+        } else {
+            fd_ = open_for_writing(target_);
+            if (fd_ < 0)
+                fail(name(), std::strerror(errno));
+            owns_fd_ = true;
+        }
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        open_temporary(std::nullopt, 0666 & ~mask, 0, 0);
+    }
+    stream_ = std::make_unique<CheckedStream>(fd_, name());
+}
+
+void OutputFile::open_temporary(const std::optional<FileIdentity> &existing, mode_t mode, uid_t uid,
+                                gid_t gid) {
+    const auto folder =
+        target_.parent_path().empty() ? std::filesystem::path(".") : target_.parent_path();
+    std::string pattern =
+        (folder / ("." + target_.filename().string() + ".partial-XXXXXX")).string();
+    fd_ = ::mkstemp(pattern.data());
+    if (fd_ < 0)
+        fail(name(), std::strerror(errno));
+    owns_fd_ = true;
+    temporary_ = pattern;
+    slot_ = hold_temporary(temporary_.c_str());
+    // mkstemp makes the file private: give it the mode the result should have, and (when we
+    // may) the owner of the file it replaces, so that replacing a file changes only its content.
+    ::fchmod(fd_, mode);
+    // An ordinary user may not give a file away: the result then belongs to whoever wrote it.
+    if (existing && (uid != ::geteuid() || gid != ::getegid())) {
+        [[maybe_unused]] const int refused = ::fchown(fd_, uid, gid);
+    }
+}
+
+OutputFile::~OutputFile() {
+    stream_.reset();
+    if (owns_fd_ && fd_ >= 0)
+        ::close(fd_);
+    if (!temporary_.empty() && !committed_) {
+        ::unlink(temporary_.c_str());
+        release_temporary(slot_);
+    }
+}
+
+std::string OutputFile::name() const {
+    return destination_ ? "'" + destination_->string() + "'" : "standard output";
+}
+
+std::ostream &OutputFile::stream() {
+    return *stream_;
+}
+
+void OutputFile::commit() {
+    stream_->finish();
+    if (owns_fd_) {
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0)
+            fail(name(), std::strerror(errno));
+    }
+    if (!temporary_.empty()) {
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+            fail(name(), std::strerror(errno));
+        release_temporary(slot_);
+    }
+    committed_ = true;
+}
+
+}  // namespace morvkit
