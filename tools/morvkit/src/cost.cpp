@@ -29,14 +29,11 @@ CostEstimate pitch_cost(double samplerate, long vector_size, double analysis_rat
                             static_cast<double>(window_size) / correlation_rate;
     const double vectors = samplerate / static_cast<double>(vector_size) * vector_seconds;
     cost.realtime_factor = analysis + vectors;
-    if (analysis >= vectors)
-        cost.driver = "zid~ compares " + std::to_string(max_lag) +
-                      " lags per analysis (set by minfreq and down), " + whole(analyses) +
-                      " analyses per second of input";
-    else
-        cost.driver = "a vector of " + std::to_string(vector_size) + " makes " +
-                      whole(samplerate / static_cast<double>(vector_size)) +
-                      " host vectors per second of input (--vector)";
+    // The host's share stays near real time even at one sample per vector, so only the lag
+    // count can make a run costly enough to announce.
+    cost.driver = "zid~ compares " + std::to_string(max_lag) +
+                  " lags per analysis (set by minfreq and down), " + whole(analyses) +
+                  " analyses per second of input";
     return cost;
 }
 
@@ -71,16 +68,13 @@ std::optional<std::string> cost_warning(const CostEstimate &cost, double input_s
 std::string duration_text(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0)
         return "an unknown time";
-    if (seconds < 59.5)
-        return whole(seconds) + " s";
+    const double total = std::round(seconds);
+    if (total < 60)
+        return whole(total) + " s";
+    if (total < 3600)
+        return whole(std::floor(total / 60)) + " min " + whole(std::fmod(total, 60)) + " s";
     const double minutes = std::round(seconds / 60);
-    if (seconds < 3600 - 30) {
-        const double whole_minutes = std::floor(seconds / 60);
-        return whole(whole_minutes) + " min " + whole(std::floor(seconds - 60 * whole_minutes)) +
-               " s";
-    }
-    const double hours = std::floor(minutes / 60);
-    return whole(hours) + " h " + whole(minutes - 60 * hours) + " min";
+    return whole(std::floor(minutes / 60)) + " h " + whole(std::fmod(minutes, 60)) + " min";
 }
 
 }  // namespace morvkit

@@ -104,5 +104,37 @@ TEST(MemorySource, ReadsInBlocksUntilTheEnd) {
     EXPECT_EQ(source.read(more), 0u);
 }
 
+TEST(ClaimedFrames, ReadFromTheDecodersLogWhereAChunkRunsPastTheEnd) {
+    struct Case {
+        const char *log;
+        std::int64_t frames;
+        int bytes_per_frame;
+        std::optional<std::int64_t> claimed;
+    };
+    const std::vector<Case> cases = {
+        {"RIFF : 8856 (should be 52)\nWAVE\ndata : 8820 (should be 16)\nEnd\n", 8, 2, 4410},
+        {"FORM : 17686 (should be 5890)\n SSND : 17648 (should be 5852)\n", 1461, 4, 4410},
+        {"data : 4294967295 (should be 200)\n", 100, 2, std::nullopt},  // a streamed WAV
+        {"data : 200\nEnd\n", 100, 2, std::nullopt},                    // nothing missing
+        {"RIFF : 8856 (should be 52)\n", 8, 2, std::nullopt},           // only the outer chunk
+        {"data : 8820 (should be 16)\n", 8, 0, std::nullopt},           // compressed: unknown
+        {"data : 9223372036854775807 (should be 0)\n", 9223372036854775000, 1, std::nullopt},
+        {"", 10, 2, std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(claimed_frames(c.log, c.frames, c.bytes_per_frame), c.claimed) << c.log;
+}
+
+TEST(AudioFileSource, CountsWhatItReadsAgainstWhatWasAnnounced) {
+    ScratchDir dir;
+    write_wav(dir / "cut.wav", 8000, {std::vector<double>(1000, 0.25)});
+    std::filesystem::resize_file(dir / "cut.wav",
+                                 std::filesystem::file_size(dir / "cut.wav") - 400 * 4);
+    AudioFileSource source(dir / "cut.wav", {});
+    EXPECT_EQ(source.announced_frames(), 1000);
+    EXPECT_EQ(read_all(source, 64).size(), 600u);
+    EXPECT_EQ(source.frames_read(), 600);
+}
+
 }  // namespace
 }  // namespace morvkit

@@ -154,5 +154,18 @@ TEST_F(Pitch, OtherSampleRatesAndFormats) {
     EXPECT_NEAR(median_frequency(rows), 330, 1.5);
 }
 
+TEST_F(Pitch, NoRowIsTimedAfterTheEndOfTheInput) {
+    // 4410 samples: the last vector is padded with zeros whenever the vector does not divide it.
+    write_wav(dir / "short.wav", 44100, {sine(220, 44100, 0.1)});
+    for (const char *vector : {"64", "100", "441", "1000", "65536"}) {
+        const auto rows = csv_numbers(ok({"pitch", dir / "short.wav", "--vector", vector}).out);
+        for (const auto &row : rows) ASSERT_LE(row[0], 0.1) << vector;
+        if (std::string(vector) != "65536") {
+            ASSERT_FALSE(rows.empty()) << vector;
+            EXPECT_GT(rows.back()[0], 0.1 - 0.03) << vector;  // the analyses up to the end stay
+        }
+    }
+}
+
 }  // namespace
 }  // namespace morvkit::testing

@@ -22,6 +22,8 @@ TEST(Progress, TextFillsInProportionAndClamps) {
     EXPECT_EQ(progress_text(3, 10), progress_text(1, 10));
     EXPECT_EQ(progress_text(-1, 10), progress_text(0, 10));
     EXPECT_EQ(progress_text(std::numeric_limits<double>::quiet_NaN(), 4), "[----]   0%");
+    EXPECT_EQ(progress_text(0.25, 4, 200), "[#---]  25%  about 3 min 20 s left");
+    EXPECT_EQ(progress_text(0.25, 4, -1), progress_text(0.25, 4));
 }
 
 }  // namespace

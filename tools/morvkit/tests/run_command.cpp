@@ -1,20 +1,24 @@
 #include "run_command.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "wav_fixture.hpp"
 
 namespace morvkit::testing {
 
-CommandResult run_morvkit(const std::vector<std::string> &args) {
-    ScratchDir dir;
-    const auto out_path = dir / "stdout", err_path = dir / "stderr";
+namespace {
+
+// Starts the command with its standard output and error in files.
+pid_t start(const std::vector<std::string> &args, const std::string &out, bool append,
+            const std::filesystem::path &err) {
     std::vector<std::string> argv_text{MORVKIT_EXE};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char *> argv;
@@ -25,21 +29,74 @@ CommandResult run_morvkit(const std::vector<std::string> &args) {
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
-        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0)
+        const int out_fd =
+            open(out.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
+        const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out_fd < 0 || err_fd < 0)
             _exit(127);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
+        dup2(out_fd, STDOUT_FILENO);
+        dup2(err_fd, STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+int wait_for(pid_t pid) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+}
+
+}  // namespace
+
+CommandResult run_morvkit(const std::vector<std::string> &args, const std::string &out,
+                          bool append) {
+    ScratchDir dir;
     CommandResult result;
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    result.out = read_text(out_path);
-    result.err = read_text(err_path);
+    result.status = wait_for(start(args, out, append, dir / "stderr"));
+    result.err = read_text(dir / "stderr");
+    return result;
+}
+
+CommandResult run_morvkit(const std::vector<std::string> &args) {
+    ScratchDir dir;
+    const auto out = dir / "stdout";
+    CommandResult result = run_morvkit(args, out, false);
+    result.out = read_text(out);
+    return result;
+}
+
+RunningCommand::RunningCommand(const std::vector<std::string> &args) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "morvkit-run-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a scratch folder");
+    dir_ = pattern;
+    pid_ = start(args, dir_ / "stdout", false, dir_ / "stderr");
+}
+
+RunningCommand::~RunningCommand() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        wait_for(pid_);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void RunningCommand::signal(int signal) const {
+    kill(pid_, signal);
+}
+
+std::string RunningCommand::err() const {
+    return read_text(dir_ / "stderr");
+}
+
+CommandResult RunningCommand::wait() {
+    CommandResult result;
+    result.status = wait_for(std::exchange(pid_, -1));
+    result.out = read_text(dir_ / "stdout");
+    result.err = read_text(dir_ / "stderr");
     return result;
 }
 

@@ -1,6 +1,7 @@
 // run_command.hpp - runs the built morvkit binary and captures what it says.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,24 @@ struct CommandResult {
 };
 
 CommandResult run_morvkit(const std::vector<std::string> &args);
+// The same with standard output going to `out` (a file, a device), appended to or truncated.
+CommandResult run_morvkit(const std::vector<std::string> &args, const std::string &out,
+                          bool append);
+
+// A command left running, to be signalled or fed while it works.
+class RunningCommand {
+  public:
+    explicit RunningCommand(const std::vector<std::string> &args);
+    ~RunningCommand();  // kills it if it still runs
+    void signal(int signal) const;
+    // What it has written to standard error so far.
+    std::string err() const;
+    CommandResult wait();
+
+  private:
+    std::filesystem::path dir_;
+    int pid_ = -1;
+};
 
 // CSV text as rows of cells; the header is row 0.
 std::vector<std::vector<std::string>> split_csv(const std::string &text);

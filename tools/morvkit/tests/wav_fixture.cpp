@@ -24,11 +24,11 @@ ScratchDir::~ScratchDir() {
 }
 
 void write_wav(const std::filesystem::path &file, double samplerate,
-               const std::vector<std::vector<double>> &channels) {
+               const std::vector<std::vector<double>> &channels, int format) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(samplerate);
     info.channels = static_cast<int>(channels.size());
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    info.format = format ? format : SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SNDFILE *out = sf_open(file.c_str(), SFM_WRITE, &info);
     if (!out)
         throw std::runtime_error("cannot write " + file.string());

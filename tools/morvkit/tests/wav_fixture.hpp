@@ -21,9 +21,10 @@ class ScratchDir {
     std::filesystem::path path_;
 };
 
-// Writes a 32-bit float WAV; `channels[c][i]` is sample i of channel c (all of equal length).
+// Writes a 32-bit float WAV, or the libsndfile format code `format` (FLAC, AIFF, ...);
+// `channels[c][i]` is sample i of channel c (all of equal length).
 void write_wav(const std::filesystem::path &file, double samplerate,
-               const std::vector<std::vector<double>> &channels);
+               const std::vector<std::vector<double>> &channels, int format = 0);
 std::vector<double> sine(double frequency, double samplerate, double seconds,
                          double amplitude = 0.5);
 std::string read_text(const std::filesystem::path &file);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "table.hpp"
+#include "utf8.hpp"
 #include "writers.hpp"
 
 namespace morvkit {
@@ -104,6 +105,20 @@ TEST(RowWriter, RefusesRowsOfTheWrongWidth) {
     writer.begin(Json::object());
     const double one[] = {1.0};
     EXPECT_THROW(writer.row(one), std::logic_error);
+}
+
+TEST(Utf8, InvalidBytesAreFoundAndReplaced) {
+    const std::vector<std::tuple<std::string, bool, std::string>> cases = {
+        {"zid~ @down 1", true, "zid~ @down 1"},
+        {"caf\xc3\xa9", true, "caf\xc3\xa9"},
+        {"caf\xe9", false, "caf\xef\xbf\xbd"},
+        {"\xc3", false, "\xef\xbf\xbd"},  // cut in the middle of a character
+        {"\xed\xa0\x80", false, "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},  // a surrogate
+    };
+    for (const auto &[text, valid, replaced] : cases) {
+        EXPECT_EQ(is_valid_utf8(text), valid) << text;
+        EXPECT_EQ(with_invalid_utf8_replaced(text), replaced) << text;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,242 @@
+// The command under hostile conditions, end to end: outputs that are devices, links, FIFOs or
+// the input itself; signals in the middle of a run; damaged audio; broken module folders.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "run_command.hpp"
+#include "wav_fixture.hpp"
+
+namespace morvkit::testing {
+namespace {
+
+using Json = nlohmann::json;
+namespace fs = std::filesystem;
+
+std::vector<std::string> names_in(const fs::path &folder) {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Waits (without judging how long it takes) until the running command says something that
+// contains `text` on stderr, or ends.
+void wait_for_err(const RunningCommand &run, const std::string &text) {
+    for (int i = 0; i < 6000 && run.err().find(text) == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+class Hostile : public ::testing::Test {
+  protected:
+    void SetUp() override { write_wav(input, 44100, {sine(220, 44100, 1.0)}); }
+    ScratchDir dir;
+    fs::path input = dir / "in.wav";
+};
+
+TEST_F(Hostile, ResultsThatWouldOverwriteTheInputOrEachOtherAreRefused) {
+    fs::create_symlink("in.wav", dir / "alias.csv");
+    fs::create_symlink("in.wav", dir / "alias.svg");
+    const std::string before = read_text(input);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--output", input}, "it is the input file"},
+        {{"--output", dir / "alias.csv"}, "it is the input file"},
+        {{"--plot", dir / "alias.svg"}, "it is the input file"},
+        {{"--output", dir / "new.svg", "--plot", dir / "new.svg"}, "is the same file as"},
+        {{"--output", dir / "." / "new.svg", "--plot", dir / "new.svg"}, "same file"},
+    };
+    for (const auto &[extra, message] : cases) {
+        std::vector<std::string> args{"pitch", input};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = run_morvkit(args);
+        EXPECT_EQ(r.status, 4) << extra[1];
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+    // Standard output appended to the input file.
+    const auto appended = run_morvkit({"centroid", input}, input, true);
+    EXPECT_EQ(appended.status, 4);
+    EXPECT_NE(appended.err.find("standard output: it is the input file"), std::string::npos);
+    EXPECT_EQ(read_text(input), before);
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"alias.csv", "alias.svg", "in.wav"}));
+}
+
+TEST_F(Hostile, LinksAreFollowedAndAReplacedFileKeepsItsMode) {
+    const auto expected = run_morvkit({"pitch", input}).out;
+    write_text(dir / "private.csv", "old\n");
+    fs::permissions(dir / "private.csv", fs::perms(0600));
+    fs::create_symlink("private.csv", dir / "link.csv");
+    const auto r = run_morvkit({"pitch", input, "--output", dir / "link.csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.csv"));
+    EXPECT_EQ(read_text(dir / "private.csv"), expected);
+    EXPECT_EQ(fs::status(dir / "private.csv").permissions(), fs::perms(0600));
+}
+
+TEST_F(Hostile, AFifoIsWrittenDirectly) {
+    const auto expected = run_morvkit({"pitch", input, "--format", "json"}).out;
+    const auto fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    RunningCommand run({"pitch", input, "--format", "json", "--output", fifo});
+    const int fd = open(fifo.c_str(), O_RDONLY);  // waits for the command to open it
+    ASSERT_GE(fd, 0);
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    close(fd);
+    EXPECT_EQ(run.wait().status, 0);
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST_F(Hostile, WriteErrorsExitWithFourForEveryCommand) {
+    const std::vector<std::vector<std::string>> to_stdout = {
+        {"demo"},
+        {"--help"},
+        {"pitch", "--help"},
+        {"pitch", input},
+        {"centroid", input, "--format", "json"}};
+    for (const auto &args : to_stdout) {
+        const auto r = run_morvkit(args, "/dev/full", false);
+        EXPECT_EQ(r.status, 4) << args[0];
+        EXPECT_EQ(r.err, "morvkit: cannot write standard output: No space left on device\n");
+    }
+    const auto r = run_morvkit({"pitch", input, "--output", "/dev/full"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("'/dev/full'"), std::string::npos);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+TEST_F(Hostile, SignalsStopTheRunRemoveTemporariesAndExitWith128PlusTheSignal) {
+    write_wav(dir / "long.wav", 44100, {sine(220, 44100, 3.0)});
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<int> signals;
+        std::string cost;  // what the cost warning names
+    };
+    // Each run would take minutes: the cost warning comes first, then the signal.
+    const std::vector<Case> cases = {
+        {{"pitch", input, "--down", "0", "--minfreq", "2"}, {SIGINT}, "22052 lags"},
+        {{"pitch", input, "--down", "0", "--minfreq", "2"}, {SIGTERM}, "22052 lags"},
+        {{"pitch", input, "--down", "0", "--minfreq", "2"}, {SIGHUP}, "22052 lags"},
+        {{"pitch", input, "--down", "0", "--minfreq", "2"}, {SIGTERM, SIGINT}, "22052 lags"},
+        {{"centroid", dir / "long.wav", "--fft", "65536", "--overlap", "65536"},
+         {SIGINT},
+         "65536-point FFT every 1 sample"},
+    };
+    for (const auto &c : cases) {
+        auto args = c.args;
+        args.insert(args.end(), {"--output", dir / "out.csv", "--plot", dir / "out.png"});
+        RunningCommand run(args);
+        wait_for_err(run, "times real time");
+        for (int s : c.signals) run.signal(s);
+        const auto r = run.wait();
+        EXPECT_EQ(r.status, 128 + c.signals[0]) << r.err;
+        EXPECT_NE(r.err.find(c.cost), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"in.wav", "long.wav"}));
+    }
+}
+
+TEST_F(Hostile, DamagedAudioIsAnalysedAsFarAsItGoesWithOneWarning) {
+    const auto tone = sine(220, 44100, 0.1);  // 4410 frames
+    const auto cut = [&](const fs::path &file, std::uintmax_t missing_bytes) {
+        fs::resize_file(file, fs::file_size(file) - missing_bytes);
+    };
+    // A truncated float WAV and 16-bit AIFF; a FLAC cut inside its first audio frame.
+    write_wav(dir / "cut.wav", 44100, {tone});
+    cut(dir / "cut.wav", (4410 - 8) * 4);
+    write_wav(dir / "cut.aiff", 44100, {tone}, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    cut(dir / "cut.aiff", 4000 * 2);
+    write_wav(dir / "cut.flac", 44100, {tone}, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    fs::resize_file(dir / "cut.flac", 200);
+    // A streamed WAV: written before its length was known, every size field all ones.
+    write_wav(dir / "streamed.wav", 44100, {tone}, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    std::string bytes = read_text(dir / "streamed.wav");
+    for (std::size_t at : {std::size_t{4}, bytes.find("data") + 4})
+        bytes.replace(at, 4, "\xff\xff\xff\xff");
+    write_text(dir / "streamed.wav", bytes);
+
+    struct Case {
+        std::string file;
+        int status;
+        std::string err;
+        Json frames, announced;
+    };
+    const std::vector<Case> cases = {
+        {"cut.wav", 0, "announces 4410 frames but holds only 8; analysed those", 8, 4410},
+        {"cut.aiff", 0, "announces 4410 frames but holds only 410; analysed those", 410, 4410},
+        {"cut.flac", 3, "holds no audio", nullptr, nullptr},
+        {"streamed.wav", 0, "", 4410, nullptr},
+    };
+    for (const auto &c : cases) {
+        const auto r = run_morvkit({"pitch", dir / c.file, "--format", "json"});
+        EXPECT_EQ(r.status, c.status) << c.file << ": " << r.err;
+        if (c.err.empty())
+            EXPECT_EQ(r.err, "") << c.file;
+        else
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << c.file << ": " << r.err;
+        EXPECT_LE(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        if (c.status != 0) {
+            EXPECT_EQ(r.out, "");
+            continue;
+        }
+        const auto json = Json::parse(r.out);
+        EXPECT_EQ(json["frames"], c.frames) << c.file;
+        EXPECT_EQ(json.contains("frames_announced") ? json["frames_announced"] : Json(),
+                  c.announced)
+            << c.file;
+        for (const auto &row : json["rows"])
+            EXPECT_LE(row[0].get<double>(), c.frames.get<double>() / 44100) << c.file;
+    }
+}
+
+TEST_F(Hostile, FileNamesThatAreNotUtf8AreKeptReadable) {
+    const auto odd = dir / "caf\xe9.wav";
+    fs::copy_file(input, odd);
+    const auto r = run_morvkit({"pitch", odd, "--format", "json", "--plot", dir / "odd.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Json::parse(r.out)["file"], (dir / "caf\xef\xbf\xbd.wav").string());
+    // The title is drawn (with a replacement character), not the whole picture lost.
+    ASSERT_EQ(run_morvkit({"pitch", input, "--plot", dir / "plain.png"}).status, 0);
+    EXPECT_GT(fs::file_size(dir / "odd.png"), fs::file_size(dir / "plain.png") * 9 / 10);
+}
+
+TEST_F(Hostile, EveryModulesFolderIsTriedAndALoadErrorIsReported) {
+    const fs::path built_externals = MORV_EXTERNALS_DIR;
+    std::string module;
+    for (const auto &entry : fs::directory_iterator(built_externals))
+        if (entry.path().filename().string().rfind("zid~.", 0) == 0)
+            module = entry.path().filename().string();
+    ASSERT_FALSE(module.empty());
+    fs::create_directories(dir / "broken" / "externals");
+    write_text(dir / "broken" / "externals" / module, "not a module\n");
+    fs::create_directories(dir / "good");
+    fs::create_directory_symlink(built_externals, dir / "good" / "externals");
+    fs::create_directory_symlink(MORV_EXTENSIONS_DIR, dir / "good" / "extensions");
+    const std::string load_error =
+        "cannot load " + (dir / "broken" / "externals" / module).string();
+
+    const auto alone = run_morvkit({"pitch", input, "--modules", dir / "broken"});
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_NE(alone.err.find(load_error), std::string::npos) << alone.err;
+    const auto first =
+        run_morvkit({"pitch", input, "--modules", dir / "broken", "--modules", dir / "good"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err.rfind("morvkit: warning: " + load_error, 0), 0u) << first.err;
+    EXPECT_FALSE(first.out.empty());
+    const auto second =
+        run_morvkit({"pitch", input, "--modules", dir / "good", "--modules", dir / "broken"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.err, "");
+}
+
+}  // namespace
+}  // namespace morvkit::testing

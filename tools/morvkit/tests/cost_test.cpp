@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "cost.hpp"
+
+namespace morvkit {
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+TEST(Cost, OnlyCostlyRunsAreAnnouncedNamingWhatDrivesThem) {
+    struct Case {
+        CostEstimate cost;
+        double seconds;
+        std::string expected;  // "" when no warning is due
+    };
+    const std::vector<Case> cases = {
+        // zid~ at the defaults, 44.1 kHz: far below real time.
+        {pitch_cost(44100, 64, 11025, 186, 188, 64, 5), 600, ""},
+        // minfreq 0.1 at down 0: 262144 lags, about 15 s per analysis.
+        {pitch_cost(44100, 64, 44100, 262144, 262144, 256, 5), 1,
+         "this run will take about 43 min 51 s, 2631 times real time: zid~ compares 262144 lags "
+         "per analysis (set by minfreq and down), 172 analyses per second of input"},
+        // The same with period 0 analyses nothing by itself.
+        {pitch_cost(44100, 64, 44100, 262144, 262144, 256, 0), 1, ""},
+        // A vector per sample costs the host about twice real time at 192 kHz: not announced.
+        {pitch_cost(192000, 1, 48000, 186, 188, 240, 5), nan, ""},
+        // minfreq 5 at down 0 (8822 lags) costs about 3 times real time; minfreq 2, 19 times.
+        {pitch_cost(44100, 64, 44100, 8822, 8824, 256, 5), nan, ""},
+        {pitch_cost(44100, 64, 44100, 22052, 22052, 256, 5), nan,
+         "this run will take about 19 times real time: zid~ compares 22052 lags per analysis "
+         "(set by minfreq and down), 172 analyses per second of input"},
+        {centroid_cost(44100, 1048576, 1, 44100 * 600), 600,
+         "this run will take about 81 h 25 min, 489 times real time: a 1048576-point FFT every 1 "
+         "sample (--fft and --overlap)"},
+        // Shorter than one frame: nothing is analysed.
+        {centroid_cost(44100, 1048576, 1, 44100 * 10), 10, ""},
+        {centroid_cost(44100, 1024, 256, 0), nan, ""},
+    };
+    for (const auto &c : cases) {
+        const auto warning = cost_warning(c.cost, c.seconds);
+        EXPECT_EQ(warning.value_or(""), c.expected);
+    }
+}
+
+TEST(Cost, DurationsReadAsPeopleSayThem) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {0.4, "0 s"},
+        {41.2, "41 s"},
+        {59.6, "1 min 0 s"},
+        {3599.4, "59 min 59 s"},
+        {200, "3 min 20 s"},
+        {3599.6, "1 h 0 min"},
+        {9660, "2 h 41 min"},
+        {nan, "an unknown time"},
+        {-1, "an unknown time"},
+    };
+    for (const auto &[seconds, text] : cases) EXPECT_EQ(duration_text(seconds), text) << seconds;
+}
+
+}  // namespace
+}  // namespace morvkit
