@@ -144,6 +144,7 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
                        (info.channels == 1 ? " channel" : " channels") + "; there is no channel " +
                        std::to_string(choice.channel));
     samplerate_ = info.samplerate;
+    frames_ = info.frames;
     // Streams that cannot tell their length (a cut Ogg file, say) report the largest count.
     if (info.frames < std::numeric_limits<sf_count_t>::max())
         announced_ = info.frames;

@@ -11,8 +11,8 @@
 // A damaged file may hold fewer frames than its header announces.  libsndfile reads what is
 // there; `announced_frames` keeps what the header claimed (also where libsndfile corrected a
 // data chunk that runs past the end of the file), so the caller can say what is missing.  Headers
-// that announce no length at all (streams, or a streamed WAV's all-ones chunk size) announce
-// nothing, and `frames` is then 0.
+// that announce no length at all (a cut Ogg stream, a streamed WAV's all-ones chunk size)
+// announce nothing; `frames` is what libsndfile reports either way.
 #pragma once
 
 #include <cstddef>
@@ -41,7 +41,7 @@ class AudioFileSource : public SampleSource {
     ~AudioFileSource() override;
 
     double samplerate() const override { return samplerate_; }
-    std::int64_t frames() const override { return announced_.value_or(0); }
+    std::int64_t frames() const override { return frames_; }
     std::size_t read(std::span<double> out) override;
     int channels() const { return channels_; }
     // The frame count the header announced, if it announced one.
@@ -56,6 +56,7 @@ class AudioFileSource : public SampleSource {
     struct Handle;
     std::unique_ptr<Handle> handle_;
     double samplerate_ = 0;
+    std::int64_t frames_ = 0;
     std::optional<std::int64_t> announced_;
     std::int64_t read_ = 0;
     int channels_ = 0;

@@ -128,8 +128,8 @@ void run_pitch_command(const Options &options) {
     ResultStream stream(outputs.table, options.format, pitch_columns, std::move(head),
                         "host logical time (s) when the scheduler delivered the analysis; none "
                         "after the end of the input",
-                        ResultStream::Picture::pitch, source.frames(), samplerate, options.quiet,
-                        cost);
+                        ResultStream::Picture::pitch, source.announced_frames().value_or(0),
+                        samplerate, options.quiet, cost);
     finish_table(stream, options, source, run_pitch(source, settings, stream));
     PlotInput input = stream.plot_input();
     input.title = "zid~: " + options.input.filename().string();
@@ -146,11 +146,11 @@ void run_centroid_command(const Options &options) {
     const auto cost = [&](const Json &settled) {
         const auto &g = settled["geometry"];
         return centroid_cost(samplerate, g.value("fft_size", 0L), g.value("hop", 0L),
-                             source.frames());
+                             source.announced_frames().value_or(0));
     };
     ResultStream stream(outputs.table, options.format, centroid_columns, std::move(head),
                         "centre of the frame's window (s)", ResultStream::Picture::centroid,
-                        source.frames(), samplerate, options.quiet, cost);
+                        source.announced_frames().value_or(0), samplerate, options.quiet, cost);
     finish_table(
         stream, options, source,
         run_centroid(source, {options.fft_size, options.overlap, options.amplitude}, stream));

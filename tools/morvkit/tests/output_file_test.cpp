@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include "errors.hpp"
 #include "output_file.hpp"
 #include "wav_fixture.hpp"
@@ -59,25 +57,6 @@ TEST(OutputFile, ReplacingKeepsTheModeAndFollowsLinks) {
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.csv"));
 }
 
-TEST(OutputFile, DevicesAreWrittenDirectlyAndEveryWriteIsChecked) {
-    {
-        OutputFile null(fs::path("/dev/null"));
-        null.stream() << "nothing";
-        null.commit();
-    }
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    OutputFile full(fs::path("/dev/full"));
-    try {
-        full.stream() << "x";
-        full.commit();
-        FAIL() << "a write to /dev/full succeeded";
-    } catch (const Error &e) {
-        EXPECT_EQ(e.status(), ExitStatus::output);
-        EXPECT_NE(std::string(e.what()).find("'/dev/full'"), std::string::npos);
-    }
-    EXPECT_TRUE(fs::is_character_file("/dev/full"));
-}
-
 TEST(OutputFile, UnwritableDestinationsFailAtOnceNamingThePath) {
     ScratchDir dir;
     fs::create_directory(dir / "folder");
@@ -93,22 +72,6 @@ TEST(OutputFile, UnwritableDestinationsFailAtOnceNamingThePath) {
             EXPECT_NE(std::string(e.what()).find(bad.string()), std::string::npos) << e.what();
         }
     }
-}
-
-TEST(OutputFile, NewFileGetsOrdinaryPermissionsAndIdentityTellsFilesApart) {
-    ScratchDir dir;
-    OutputFile file(dir / "out.txt");
-    EXPECT_FALSE(file.identity());  // not there yet
-    file.commit();
-    const auto perms = fs::status(dir / "out.txt").permissions();
-    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
-    fs::create_symlink("out.txt", dir / "alias.txt");
-    testing::write_text(dir / "other.txt", "");
-    EXPECT_EQ(*identity_of(dir / "alias.txt"), *identity_of(dir / "out.txt"));
-    EXPECT_FALSE(*identity_of(dir / "other.txt") == *identity_of(dir / "out.txt"));
-    EXPECT_TRUE(identity_of(dir / "out.txt")->regular);
-    EXPECT_FALSE(identity_of("/dev/null")->regular);
-    EXPECT_FALSE(identity_of(dir / "none"));
 }
 
 }  // namespace

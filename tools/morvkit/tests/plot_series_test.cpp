@@ -11,16 +11,6 @@ namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-TEST(PlotSeries, AShortSeriesIsKeptWhole) {
-    PlotSeries series(16);
-    for (int i = 0; i < 64; ++i) series.add(i, i * 2.0, i / 64.0);
-    series.add(nan, 1);  // no place on the time axis
-    const auto points = series.points();
-    ASSERT_EQ(points.size(), 64u);
-    EXPECT_EQ(points[10].value, 20);
-    EXPECT_EQ(points[10].weight, 10 / 64.0);
-}
-
 TEST(PlotSeries, ALongSeriesStaysBoundedAndKeepsWhatAPictureShows) {
     constexpr std::size_t buckets = 256;
     PlotSeries series(buckets);
