@@ -12,7 +12,7 @@ namespace morvhost {
 
 namespace {
 
-// Large enough for any analysis, small enough that sizes fit FFTW's int and never overflow.
+// Large enough for any analysis, small enough that buffer sizes never overflow.
 constexpr long max_fft_size = 1L << 24;
 
 bool is_power_of_two(long v) {

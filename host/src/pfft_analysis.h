@@ -4,8 +4,8 @@
 // w[i] = 0.5 - 0.5 cos(2 pi i / fft_size), takes the unnormalised forward real FFT
 // X[k] = sum_i w[i] x[i] e^{-2 pi i k n / fft_size} and keeps bins 0 .. fft_size/2 - 1 as real
 // part, imaginary part and amplitude sqrt(re^2 + im^2).  fft_size must be a power of two >= 4
-// (the container checks).  The FFT plan is made once at construction (under a process-wide lock:
-// FFTW's planner is not thread-safe); analyse() allocates nothing.
+// (the container checks).  The twiddles and buffers are made once at construction; analyse()
+// allocates nothing.
 #pragma once
 
 #include <memory>
