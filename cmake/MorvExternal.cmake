@@ -1,8 +1,10 @@
 # morv_add_external(<target> NAME <class name> ENTRY <ext_main|main> [EXTENSION] SOURCES ... [LIBS ...])
 #
 # Builds one host external as a loadable module named after its class, exporting nothing but its
-# registration entry.  Host operations stay undefined in the module and are resolved at load time
-# by whatever host loads it: the stand-in host here, the real host where the vendor's SDK is used.
+# registration entry.  On Linux and macOS host operations stay undefined in the module and are
+# resolved at load time by whatever host loads it: the stand-in host here, the real host where the
+# vendor's SDK is used.  On Windows the module imports them from MaxAPI.dll and MaxAudio.dll through
+# import libraries (see MorvWindows.cmake), and only the entry, marked C74_EXPORT, is exported.
 # EXTENSION puts the module in the package's "extensions" folder (loaded at start-up) instead of
 # "externals".
 
@@ -23,6 +25,8 @@ endif()
 # interface's own idiom, not a fault.
 target_compile_options(morv_seam INTERFACE -Wno-cast-function-type)
 
+set(MORV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
 if(APPLE)
     set(MORV_MODULE_SUFFIX ".mxo")
 elseif(WIN32)
@@ -30,6 +34,13 @@ elseif(WIN32)
 else()
     set(MORV_MODULE_SUFFIX ".mxl_${CMAKE_SYSTEM_PROCESSOR}")
 endif()
+
+# morv_hide_symbols(<target>...): code that modules link in statically (kernels, estimator) keeps
+# its symbols out of the modules' dynamic tables, whatever the platform's linker does by default.
+function(morv_hide_symbols)
+    set_target_properties(${ARGN} PROPERTIES
+        C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
 
 function(morv_add_external target)
     cmake_parse_arguments(ARG "EXTENSION" "NAME;ENTRY" "SOURCES;LIBS" ${ARGN})
@@ -42,14 +53,37 @@ function(morv_add_external target)
     endif()
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME "${ARG_NAME}" PREFIX "" SUFFIX "${MORV_MODULE_SUFFIX}"
-        LIBRARY_OUTPUT_DIRECTORY ${outdir}
-        C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+        LIBRARY_OUTPUT_DIRECTORY ${outdir})
+    morv_hide_symbols(${target})
     if(APPLE)
-        target_link_options(${target} PRIVATE -undefined dynamic_lookup)
-    elseif(NOT WIN32)
+        target_link_options(${target} PRIVATE -undefined dynamic_lookup
+                            -Wl,-exported_symbol,_${ARG_ENTRY})
+    elseif(WIN32)
+        target_link_libraries(${target} PRIVATE morv_host_imports)
+    else()
         set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports)
         file(WRITE ${script} "{ global: ${ARG_ENTRY}; local: *; };\n")
         target_link_options(${target} PRIVATE -Wl,--version-script=${script})
         set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
     endif()
+    morv_add_exports_test(${target} ${ARG_ENTRY})
+endfunction()
+
+# A test that the module's dynamic tables hold its entry alone (and, on Windows, that it imports
+# only from the host's DLLs and the system's).  Not available for macOS bundles.
+function(morv_add_exports_test target entry)
+    if(WIN32)
+        set(format PE)
+        find_program(MORV_OBJDUMP NAMES ${CMAKE_OBJDUMP} objdump REQUIRED)
+        set(tool ${MORV_OBJDUMP})
+    elseif(NOT APPLE)
+        set(format ELF)
+        find_program(MORV_NM NAMES ${CMAKE_NM} nm REQUIRED)
+        set(tool ${MORV_NM})
+    else()
+        return()
+    endif()
+    add_test(NAME ${target}.exports
+             COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${target}> -DENTRY=${entry}
+                     -DFORMAT=${format} -DTOOL=${tool} -P ${MORV_CMAKE_DIR}/check_module_exports.cmake)
 endfunction()

@@ -5,7 +5,14 @@
 # just those.  Test code finds the
 # built modules through MORV_EXTERNALS_DIR and MORV_EXTENSIONS_DIR, and MODULES makes sure the
 # modules it loads are built first.
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING AND NOT TARGET GTest::gtest)
+    # No cross-built GoogleTest in the distribution: build it from the sources libgtest-dev ships.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+elseif(NOT TARGET GTest::gtest)
+    find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
 function(morv_add_test name)
@@ -18,6 +25,9 @@ function(morv_add_test name)
         MORV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     if(ARG_MODULES)
         add_dependencies(${name} ${ARG_MODULES})
+    endif()
+    if(TARGET morv_maxaudio)
+        add_dependencies(${name} morv_maxaudio)  # loaded by every module the test may load
     endif()
     if("threads" IN_LIST ARG_LABELS)
         if(NOT TARGET thread_tests)

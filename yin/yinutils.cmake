@@ -30,6 +30,7 @@ target_include_directories(yinutils PUBLIC ${YINUTILS_DIR}/src)
 set_target_properties(yinutils PROPERTIES POSITION_INDEPENDENT_CODE ON)
 # The estimator's arithmetic is defined operation by operation; keep the compiler from fusing.
 target_compile_options(yinutils PRIVATE -ffp-contract=off)
+morv_hide_symbols(yinutils)
 
 morv_add_test(yinutils_test SOURCES ${YINUTILS_DIR}/tests/yinutils_test.cpp LIBS yinutils)
 morv_add_test(yinutils_dips_test SOURCES ${YINUTILS_DIR}/tests/yinutils_dips_test.cpp LIBS yinutils)

@@ -3,7 +3,7 @@
 morv_add_test(centroid_graph_test SOURCES tests/centroid_graph_test.cpp
               LIBS morvhost morv_seam centroid_kernels MODULES morv_centroid morv_splash)
 morv_add_test(centroid_object_test SOURCES tests/centroid_object_test.cpp
-              LIBS morvhost morv_seam centroid_kernels ${CMAKE_DL_LIBS} MODULES morv_centroid)
+              LIBS morvhost morv_seam centroid_kernels MODULES morv_centroid)
 morv_add_test(centroid_nosplash_test SOURCES tests/centroid_nosplash_test.cpp
               LIBS morvhost morv_seam centroid_kernels MODULES morv_centroid)
 morv_add_test(centroid_pfft_test SOURCES tests/centroid_pfft_test.cpp

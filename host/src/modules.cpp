@@ -1,14 +1,13 @@
-// modules.cpp - loading externals: dlopen a module file, find its registration entry (ext_main,
+// modules.cpp - loading externals: open a module file, find its registration entry (ext_main,
 // else the legacy main) and call it once.  Modules are never unloaded: classes, symbols and
 // routines they registered stay in use for the life of the process.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <mutex>
 #include <set>
 #include <system_error>
 
 #include "host_internal.hpp"
+#include "module_files.hpp"
 
 namespace morvhost::detail {
 namespace {
@@ -24,18 +23,6 @@ Modules &modules() {
     return *m;
 }
 
-// The address of `name` if the module itself defines it (not one of its dependencies).
-void *own_symbol(void *handle, const char *name, const std::filesystem::path &file) {
-    void *sym = dlsym(handle, name);
-    if (!sym)
-        return nullptr;
-    Dl_info info{};
-    if (!dladdr(sym, &info) || !info.dli_fname)
-        return nullptr;
-    std::error_code ec;
-    return std::filesystem::equivalent(info.dli_fname, file, ec) ? sym : nullptr;
-}
-
 bool load(const std::filesystem::path &file, std::string &error) {
     std::error_code ec;
     const std::filesystem::path canonical = std::filesystem::canonical(file, ec);
@@ -47,16 +34,13 @@ bool load(const std::filesystem::path &file, std::string &error) {
     std::lock_guard lock(m.mutex);
     if (m.loaded.count(canonical))
         return true;
-    void *handle = dlopen(canonical.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char *why = dlerror();
-        error = "cannot load " + canonical.string() + ": " + (why ? why : "unknown error");
+    void *handle = open_module(canonical, error);
+    if (!handle)
         return false;
-    }
-    void *ext_main_sym = own_symbol(handle, "ext_main", canonical);
-    void *main_sym = ext_main_sym ? nullptr : own_symbol(handle, "main", canonical);
+    void *ext_main_sym = module_entry(handle, "ext_main", canonical);
+    void *main_sym = ext_main_sym ? nullptr : module_entry(handle, "main", canonical);
     if (!ext_main_sym && !main_sym) {
-        dlclose(handle);
+        close_module(handle);
         error = canonical.string() + " is not an external: it exports neither ext_main nor main";
         return false;
     }
@@ -71,7 +55,7 @@ bool load(const std::filesystem::path &file, std::string &error) {
 }  // namespace
 
 bool autoload_class(std::string_view class_name) {
-    if (class_name.empty() || class_name.find('/') != std::string_view::npos)
+    if (class_name.empty() || class_name.find_first_of("/\\") != std::string_view::npos)
         return false;
     std::vector<std::filesystem::path> paths;
     {

@@ -7,15 +7,35 @@
 #include <string>
 
 #include "morvhost/host.hpp"
+#include "morvhost/pfft.hpp"
 
 using namespace morvhost;
 
-// The layouts a module compiled against the vendor's headers relies on (LP64).
+// The layouts a module compiled against the vendor's headers relies on.  The signal header and
+// the pfft~ record hold `long` fields, so they shrink on 64-bit Windows (LLP64, long is 4 bytes);
+// everything else is the same on both models.
+struct SignalLayouts {
+    std::size_t pxobject, z_in, z_disabled, z_count, z_misc;
+    std::size_t pfftpub, x_parent, x_fftsize, x_ffthop, x_fftoffset, x_fftindex, x_fullspect;
+};
+#ifdef _WIN32
+constexpr SignalLayouts expected{56, 4, 48, 52, 54, 104, 56, 80, 84, 88, 92, 96};
+#else
+constexpr SignalLayouts expected{64, 8, 48, 56, 58, 128, 64, 88, 96, 104, 112, 120};
+#endif
+static_assert(sizeof(t_pxobject) == expected.pxobject);
+static_assert(structmembersize(t_pxobject, z_in) == expected.z_in);
+static_assert(offsetof(t_pxobject, z_disabled) == expected.z_disabled);
+static_assert(offsetof(t_pxobject, z_count) == expected.z_count);
+static_assert(offsetof(t_pxobject, z_misc) == expected.z_misc);
+static_assert(sizeof(t_pfftpub) == expected.pfftpub);
+static_assert(offsetof(t_pfftpub, x_parent) == expected.x_parent);
+static_assert(offsetof(t_pfftpub, x_fftsize) == expected.x_fftsize);
+static_assert(offsetof(t_pfftpub, x_ffthop) == expected.x_ffthop);
+static_assert(offsetof(t_pfftpub, x_fftoffset) == expected.x_fftoffset);
+static_assert(offsetof(t_pfftpub, x_fftindex) == expected.x_fftindex);
+static_assert(offsetof(t_pfftpub, x_fullspect) == expected.x_fullspect);
 static_assert(sizeof(t_object) == 32);
-static_assert(sizeof(t_pxobject) == 64);
-static_assert(offsetof(t_pxobject, z_disabled) == 48);
-static_assert(offsetof(t_pxobject, z_count) == 56);
-static_assert(offsetof(t_pxobject, z_misc) == 58);
 static_assert(sizeof(t_atom) == 16 && offsetof(t_atom, a_w) == 8);
 static_assert(sizeof(t_symbol) == 16 && offsetof(t_symbol, s_thing) == 8);
 static_assert(sizeof(t_messlist) == 24);

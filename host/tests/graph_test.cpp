@@ -251,7 +251,7 @@ TEST(Graph, BadGraphsAreRefusedWithAConsoleLine) {
     ok.add(*a);
     EXPECT_FALSE(ok.compile(44100, 0));
     EXPECT_FALSE(ok.compile(std::numeric_limits<double>::quiet_NaN(), 64));
-    EXPECT_FALSE(ok.compile(44100, 1L << 40));
+    EXPECT_FALSE(ok.compile(44100, std::numeric_limits<long>::max()));
     ok.run(1);  // not compiled: nothing runs
     EXPECT_EQ(a->as<gain_t>()->perform_calls, 0);
 }

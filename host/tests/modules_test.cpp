@@ -65,6 +65,10 @@ TEST(Modules, LoadingAFolderLoadsEveryExternalInItAndReportsTheOthers) {
     EXPECT_EQ(Host::get().load_extensions(modules / "nosuchfolder"), 0);
 }
 
-TEST(Modules, TheModuleSuffixNamesTheProcessor) {
-    EXPECT_EQ(Host::module_suffix().rfind(".mxl_", 0), 0u);
+TEST(Modules, TheModuleSuffixIsThePlatformsOwn) {
+#ifdef _WIN32
+    EXPECT_EQ(Host::module_suffix(), ".mxe64");
+#else
+    EXPECT_EQ(Host::module_suffix().rfind(".mxl_", 0), 0u);  // then the processor's name
+#endif
 }

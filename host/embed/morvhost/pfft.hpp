@@ -32,7 +32,8 @@
 
 namespace morvhost {
 
-// The SDK's public record of a pfft~ (LP64 layout): inner objects may read the geometry here.
+// The SDK's public record of a pfft~: inner objects may read the geometry here.  Its `long`
+// fields follow the platform (128 bytes on LP64, 104 on 64-bit Windows).
 struct t_pfftpub {
     t_pxobject x_obj;
     t_object *x_parent;
