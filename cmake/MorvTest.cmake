@@ -1,6 +1,7 @@
 # morv_add_test(<name> SOURCES ... [LIBS ...] [MODULES ...] [LABELS ...])
 #
-# One GoogleTest executable; its cases are registered with CTest one by one.  Executables labelled
+# One GoogleTest executable; its cases are registered with CTest one by one (in a cross build,
+# the executable as one test).  Executables labelled
 # "threads" are also gathered under the target `thread_tests`, so a ThreadSanitizer build can build
 # just those.  Test code finds the
 # built modules through MORV_EXTERNALS_DIR and MORV_EXTENSIONS_DIR, and MODULES makes sure the
@@ -35,6 +36,13 @@ function(morv_add_test name)
         endif()
         add_dependencies(thread_tests ${name})
     endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS "${ARG_LABELS}")
+    if(CMAKE_CROSSCOMPILING)
+        # Every case in its own process would start the emulator hundreds of times: one test per
+        # executable instead (its output still names each failing case).
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    else()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                             PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
 endfunction()

@@ -12,7 +12,8 @@ void *open_module(const std::filesystem::path &file, std::string &error) {
     HMODULE handle = LoadLibraryExW(
         file.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     if (!handle) {
-        error = "cannot load " + file.string() + ": Windows error " + std::to_string(GetLastError());
+        error =
+            "cannot load " + file.string() + ": Windows error " + std::to_string(GetLastError());
     }
     return reinterpret_cast<void *>(handle);
 }

@@ -1,37 +1,60 @@
 // pfft_analysis.cpp - windowing and FFT of one frame, through kissfft's C++ template in double
-// precision.  The template is header-only and builds for every target, so the stand-in gives
-// the same spectra on Linux and on Windows.
+// precision.  The template is header-only and builds for every target; its twiddle table and
+// the window come from sincos_turns, so the stand-in gives the same spectra, bit for bit, on
+// Linux and on Windows.
 #include "pfft_analysis.h"
 
 #include <kissfft.hh>
 
 #include <cmath>
 #include <complex>
-#include <numbers>
 #include <vector>
+
+#include "turns.hpp"
 
 namespace morvhost::pfft_detail {
 
+namespace {
+
+using Complex = std::complex<double>;
+using Table = std::vector<Complex>;
+
+// kissfft fills its twiddle table with the platform's libm, whose last bits differ between
+// platforms, and keeps the table private.  An explicit instantiation may name private members
+// (it is exempt from access checks), which is how this reaches the table to refill it, without
+// changing the library.
+template <Table kissfft<double>::*member>
+struct TwiddleAccess {
+    friend Table &twiddle_table(kissfft<double> &fft) { return fft.*member; }
+};
+template struct TwiddleAccess<&kissfft<double>::_twiddles>;
+Table &twiddle_table(kissfft<double> &fft);
+
+}  // namespace
+
 struct FrameAnalysis::State {
-    // A real transform of N samples is a complex one of N/2 points plus a final pass.
-    explicit State(long size) : fft(static_cast<std::size_t>(size / 2), false) {}
+    // A complex transform of all N points with zero imaginary parts: kissfft's real transform
+    // would take a further twiddle from the platform's libm on every call.
+    explicit State(long size) : fft(static_cast<std::size_t>(size), false) {}
     kissfft<double> fft;
-    std::vector<double> window, in, re, im, amp;
-    std::vector<std::complex<double>> out;
+    std::vector<double> window, re, im, amp;
+    Table in, out;
 };
 
 FrameAnalysis::FrameAnalysis(long fft_size) : state_(std::make_unique<State>(fft_size)) {
     State &s = *state_;
     const auto size = static_cast<std::size_t>(fft_size);
     const std::size_t bins = size / 2;
+    Table &twiddles = twiddle_table(s.fft);
     s.window.resize(size);
     for (std::size_t i = 0; i < size; ++i) {
+        const SinCos turn = sincos_turns(static_cast<double>(i) / static_cast<double>(size));
+        twiddles[i] = Complex(turn.cos, -turn.sin);  // e^{-2 pi i k / N}: the forward transform
         // Periodic (not symmetric) Hann: overlapping windows at hop size/2 sum to exactly 1.
-        s.window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
-                                           static_cast<double>(size));
+        s.window[i] = 0.5 - 0.5 * turn.cos;
     }
     s.in.resize(size);
-    s.out.resize(bins);
+    s.out.resize(size);
     s.re.resize(bins);
     s.im.resize(bins);
     s.amp.resize(bins);
@@ -42,17 +65,12 @@ FrameAnalysis::~FrameAnalysis() = default;
 void FrameAnalysis::analyse(std::span<const double> frame) {
     State &s = *state_;
     for (std::size_t i = 0; i < s.window.size(); ++i) {
-        s.in[i] = frame[i] * s.window[i];
+        s.in[i] = Complex(frame[i] * s.window[i], 0.0);
     }
-    s.fft.transform_real(s.in.data(), s.out.data());
-    // The first output packs the two real bins, DC and Nyquist; only DC is delivered.
-    s.re[0] = s.out[0].real();
-    s.im[0] = 0.0;
-    for (std::size_t k = 1; k < s.re.size(); ++k) {
+    s.fft.transform(s.in.data(), s.out.data());
+    for (std::size_t k = 0; k < s.re.size(); ++k) {
         s.re[k] = s.out[k].real();
         s.im[k] = s.out[k].imag();
-    }
-    for (std::size_t k = 0; k < s.re.size(); ++k) {
         s.amp[k] = std::sqrt(s.re[k] * s.re[k] + s.im[k] * s.im[k]);
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pfft_analysis.h"
+#include "turns.hpp"
 
 namespace {
 
@@ -21,6 +22,24 @@ std::vector<double> tone(long n, double bin, double amplitude, double phase) {
                      phase);
     }
     return v;
+}
+
+// The window and twiddles come from sincos_turns: it must agree with the library's sin and cos
+// over every quadrant and beyond one turn, and be exact where the answer is a whole number.
+TEST(PfftAnalysis, TurnsGiveSineAndCosineOfEveryQuadrant) {
+    for (double t : {0.0, 0.03, 0.125, 0.2499, 0.3, 0.49, 0.625, 0.75, 0.999, -0.2, 3.7, -7.05}) {
+        const double angle = 2 * std::numbers::pi * (t - std::floor(t));
+        const morvhost::SinCos sc = morvhost::sincos_turns(t);
+        EXPECT_NEAR(sc.sin, std::sin(angle), 5e-16) << t;
+        EXPECT_NEAR(sc.cos, std::cos(angle), 5e-16) << t;
+    }
+    const struct {
+        double t, sin, cos;
+    } exact[] = {{0, 0, 1}, {0.25, 1, 0}, {0.5, 0, -1}, {0.75, -1, 0}, {2, 0, 1}};
+    for (const auto &e : exact) {
+        EXPECT_EQ(morvhost::sincos_turns(e.t).sin, e.sin) << e.t;
+        EXPECT_EQ(morvhost::sincos_turns(e.t).cos, e.cos) << e.t;
+    }
 }
 
 TEST(PfftAnalysis, WindowIsPeriodicHann) {

@@ -21,8 +21,9 @@ typedef struct _yin {
     int32_t max_vector_size;
     int32_t applied_down;
     int32_t fill;
-    // "down" is a 32-bit value in the low half of a 64-bit slot, so that the host's plain getter,
-    // which reads the attribute as its 64-bit "long", sees the same value; the high half stays 0.
+    // "down" is a 32-bit value in the low half of a 64-bit slot: the host's plain getter reads a
+    // "long" attribute as the platform's long, 8 bytes on Linux and macOS but 4 on 64-bit
+    // Windows, and sees the same value either way, since the high half stays 0.
     alignas(8) int32_t down;
     int32_t down_high;
     double minfreq;

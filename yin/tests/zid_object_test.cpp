@@ -246,11 +246,12 @@ TEST(ZidObject, DspStoresRateAndVectorSizeAndBumps) {
         long vector;
         double stored_rate;
         int32_t stored_vector;
-    } cases[] = {{0.0, 64, 44100, 64},
-                 {-48000, 128, 44100, 128},
-                 {96000, 256, 96000, 256},
+    } cases[] = {
+        {0.0, 64, 44100, 64},
+        {-48000, 128, 44100, 128},
+        {96000, 256, 96000, 256},
 #if LONG_MAX > INT32_MAX  // a long wider than the stored field (not on 64-bit Windows)
-                 {48000, static_cast<long>((1LL << 32) + 32), 48000, 32},  // narrowed to 32 bits
+        {48000, static_cast<long>((1LL << 32) + 32), 48000, 32},  // narrowed to 32 bits
 #endif
     };
     uint32_t version = x.param_version;

@@ -1,0 +1,23 @@
+# Runs the native morv_rows and compares its file with this build's, byte for byte.
+#   -DNATIVE=<native morv_rows> -DROWS=<this build's rows file>
+cmake_policy(VERSION 3.25)
+set(native_rows ${ROWS}.native)
+execute_process(COMMAND ${NATIVE} ${native_rows} RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${NATIVE} failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${native_rows} ${ROWS}
+                RESULT_VARIABLE differ)
+file(STRINGS ${ROWS} lines)
+list(LENGTH lines count)
+if(NOT differ)
+    message(STATUS "${count} lines, byte for byte the same as the native build's")
+    return()
+endif()
+file(STRINGS ${native_rows} native_lines)
+foreach(line native IN ZIP_LISTS lines native_lines)
+    if(NOT line STREQUAL native)
+        message(FATAL_ERROR "rows differ from the native build's:\n  here:   ${line}\n  native: ${native}")
+    endif()
+endforeach()
+message(FATAL_ERROR "rows differ from the native build's (line endings or length)")
