@@ -7,6 +7,7 @@ add_library(zid_core STATIC
     ${CMAKE_CURRENT_LIST_DIR}/src/yin_arrays.cpp)
 target_include_directories(zid_core PUBLIC ${CMAKE_CURRENT_LIST_DIR}/src)
 morv_hide_symbols(zid_core)
+target_link_libraries(zid_core PUBLIC yinutils)  # the arrays hold the estimator's FFT plan
 
 morv_add_test(zid_core_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_geometry_test.cpp

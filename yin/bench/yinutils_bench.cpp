@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "yin_correlation.h"
+#include "yin_correlation_fft.h"
 #include "yinutils.h"
 
 namespace {
@@ -56,8 +57,30 @@ void BM_yin_correlate(benchmark::State &state, const char *variant) {
                                                     benchmark::Counter::kIsRate);
 }
 
+// The FFT path, to set against the fastest direct variant: yin_correlate_fft_from() is where it
+// wins.  On 16-bit audio many lags' sums fall exactly between two floats, and those lags are
+// summed directly; the "quantised" run shows what that costs.
+void BM_yin_correlate_fft(benchmark::State &state, bool quantised) {
+    const int w = static_cast<int>(state.range(0));
+    auto frame = frame_for(w);
+    if (quantised) {
+        for (float &x : frame) {
+            x = std::round(x * 8192.0f) / 32768.0f;
+        }
+    }
+    std::vector<float> acf(static_cast<std::size_t>(w + 4));
+    yin_fft_correlation *plan = yin_fft_correlation_new(w);
+    for (auto _ : state) {
+        yin_correlate_fft(plan, frame.data(), acf.data(), w);
+        benchmark::ClobberMemory();
+    }
+    state.counters["fft_length"] = yin_fft_correlation_length(plan);
+    yin_fft_correlation_free(plan);
+}
+
 void window_sizes(benchmark::internal::Benchmark *b) {
-    for (int w : {32, 186, 370, 1000, 2207, 4410}) {
+    // Between the sizes that matter, enough steps to show where the FFT path overtakes.
+    for (int w : {32, 128, 186, 256, 370, 512, 700, 1000, 1400, 2207, 4410}) {
         b->Arg(w);
     }
 }
@@ -68,3 +91,5 @@ BENCHMARK(BM_yin_calculate_lag)->Apply(window_sizes);
 BENCHMARK_CAPTURE(BM_yin_correlate, portable, "portable")->Apply(window_sizes);
 BENCHMARK_CAPTURE(BM_yin_correlate, avx2, "avx2")->Apply(window_sizes);
 BENCHMARK_CAPTURE(BM_yin_correlate, avx512, "avx512")->Apply(window_sizes);
+BENCHMARK_CAPTURE(BM_yin_correlate_fft, float, false)->Apply(window_sizes);
+BENCHMARK_CAPTURE(BM_yin_correlate_fft, quantised, true)->Apply(window_sizes);

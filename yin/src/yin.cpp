@@ -74,9 +74,11 @@ void derive_geometry(yin_t *x, uint32_t version) {
     const yin_geometry g = yin_derive_geometry(load(x->samplerate), load(x->max_vector_size),
                                                load(x->down), load(x->minfreq), load(x->period));
     bool have_arrays = x->buffer != nullptr;
-    if (g.window_size != x->window_size || g.hop_size != x->hop_size)
+    if (g.window_size != x->window_size || g.hop_size != x->hop_size) {
         have_arrays =
             yin_resize_arrays(&x->buffer, g.buffer_length(), &x->acf, g.acf_length(), std::realloc);
+        yin_resize_fft_plan(&x->fft_plan, have_arrays ? g.window_size : 0);
+    }
     // Without arrays the sizes stay 0, so the next derivation tries to allocate again.
     x->window_size = have_arrays ? g.window_size : 0;
     x->max_lag = have_arrays ? g.max_lag : 0;
@@ -90,8 +92,8 @@ void derive_geometry(yin_t *x, uint32_t version) {
 
 void analyse(yin_t *x) {
     double aperiodicity = 1.0;
-    const double lag =
-        yin_calculate_lag(x->buffer, x->acf, x->max_lag, load(x->threshold), 1.0, &aperiodicity);
+    const double lag = yin_calculate_lag(x->buffer, x->acf, x->max_lag, load(x->threshold), 1.0,
+                                         &aperiodicity, x->fft_plan);
     const float energy = x->acf[0];
     const double amplitude =
         energy > 0.0f ? static_cast<double>(std::sqrt(energy / static_cast<float>(x->window_size)))
@@ -213,6 +215,7 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
 
     x->buffer = nullptr;
     x->acf = nullptr;
+    x->fft_plan = nullptr;
     x->window_size = x->max_lag = x->hop_size = x->max_vector_size = 0;
     x->applied_down = x->fill = 0;
     x->partial = {0.0, 0};
@@ -230,7 +233,7 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
 
 void yin_free(yin_t *x) {
     z_dsp_free(&x->x_obj);  // no perform call follows, so the arrays are ours alone
-    yin_release_arrays(&x->buffer, &x->acf);
+    yin_release_arrays(&x->buffer, &x->acf, &x->fft_plan);
     freeobject(x->clock);
 }
 

@@ -45,4 +45,7 @@ typedef struct _yin {
     // The decimation group left unfinished by the last vector, emptied with `fill` at every
     // derivation of the geometry.  Audio thread only.
     yin_group partial;
+    // The estimator's FFT plan for long windows, made and freed with the arrays (null when the
+    // direct correlation is faster at this window size).  Audio thread only.
+    struct yin_fft_correlation *fft_plan;
 } yin_t;

@@ -4,7 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "yin_correlation.h"
+#include "yin_correlation_fft.h"
+
 namespace {
+
+void release(float **array) {
+    std::free(*array);
+    *array = nullptr;
+}
 
 bool resize_zeroed(float **array, int32_t length, yin_realloc_fn reallocate) {
     const size_t bytes = static_cast<size_t>(length) * sizeof(float);
@@ -23,13 +31,22 @@ bool yin_resize_arrays(float **buffer, int32_t buffer_length, float **acf, int32
     if (resize_zeroed(buffer, buffer_length, reallocate) &&
         resize_zeroed(acf, acf_length, reallocate))
         return true;
-    yin_release_arrays(buffer, acf);
+    release(buffer);
+    release(acf);
     return false;
 }
 
-void yin_release_arrays(float **buffer, float **acf) {
-    std::free(*buffer);
-    *buffer = nullptr;
-    std::free(*acf);
-    *acf = nullptr;
+void yin_resize_fft_plan(yin_fft_correlation **plan, int32_t window_size) {
+    const bool pays = window_size > 0 && window_size >= yin_correlate_fft_from();
+    if (*plan && pays && yin_fft_correlation_max_lags(*plan) == window_size)
+        return;
+    yin_fft_correlation_free(*plan);
+    *plan = pays ? yin_fft_correlation_new(window_size) : nullptr;
+}
+
+void yin_release_arrays(float **buffer, float **acf, yin_fft_correlation **plan) {
+    release(buffer);
+    release(acf);
+    yin_fft_correlation_free(*plan);
+    *plan = nullptr;
 }

@@ -15,5 +15,13 @@ using yin_realloc_fn = void *(*)(void *, size_t);
 bool yin_resize_arrays(float **buffer, int32_t buffer_length, float **acf, int32_t acf_length,
                        yin_realloc_fn reallocate);
 
-// Releases both arrays (either may be null) and nulls them.
-void yin_release_arrays(float **buffer, float **acf);
+struct yin_fft_correlation;
+
+// Gives *plan, the estimator's FFT plan, the right size for window_size lags: a plan when the FFT
+// path is faster at that size, null otherwise (and when window_size is 0 or memory runs out, which
+// only makes the estimator correlate directly).  A plan of the right size is kept.  Called where
+// the arrays are resized, so the plan is made there too and never per analysis.
+void yin_resize_fft_plan(yin_fft_correlation **plan, int32_t window_size);
+
+// Releases both arrays and the plan (any may be null) and nulls them.
+void yin_release_arrays(float **buffer, float **acf, yin_fft_correlation **plan);

@@ -25,6 +25,9 @@ yin_correlate_fn yin_correlate_variant(const char *name);
 // The name of the variant that yin_correlate calls.
 const char *yin_correlate_variant_name();
 
+// The lag count from which the FFT path (yin_correlation_fft.h) is faster than that variant.
+int yin_correlate_fft_from();
+
 // Makes yin_correlate call the named variant from now on, for tests and benchmarks that measure
 // one by name.  Returns false, changing nothing, when yin_correlate_variant(name) is null.  Not to
 // be called while another thread may be correlating.

@@ -32,20 +32,23 @@ struct Variant {
     const char *name;
     yin_correlate_fn routine;
     bool (*runs_here)();
+    int fft_from;  // the lag count from which the FFT path is faster than this routine
 };
 
+// The crossovers were measured with yinutils_bench on a 2-core AVX-512 x86-64 server; the one for
+// Accelerate, which could not be measured there, assumes a direct routine about as fast as AVX-512.
 const Variant kVariants[] = {
-    {"portable", yin_correlate_portable, always},
+    {"portable", yin_correlate_portable, always, 200},
 #if defined(MORV_YIN_X86_VARIANTS)
-    {"avx2", yin_correlate_avx2, has_avx2},
-    {"avx512", yin_correlate_avx512, has_avx512},
+    {"avx2", yin_correlate_avx2, has_avx2, 320},
+    {"avx512", yin_correlate_avx512, has_avx512, 800},
 #endif
 #if defined(__APPLE__)
-    {"accelerate", yin_correlate_accelerate, always},
+    {"accelerate", yin_correlate_accelerate, always, 800},
 #endif
 };
 
-const char *active_name = "portable";
+const Variant *active_variant = &kVariants[0];
 
 const Variant *find(const char *name) {
     for (const Variant &v : kVariants) {
@@ -58,7 +61,7 @@ const Variant *find(const char *name) {
 
 void use(const Variant &v) {
     yin_correlation_detail::active = v.routine;
-    active_name = v.name;
+    active_variant = &v;
 }
 
 const bool chosen_at_load = [] {
@@ -78,7 +81,11 @@ yin_correlate_fn yin_correlate_variant(const char *name) {
 }
 
 const char *yin_correlate_variant_name() {
-    return active_name;
+    return active_variant->name;
+}
+
+int yin_correlate_fft_from() {
+    return active_variant->fft_from;
 }
 
 bool yin_correlate_force(const char *name) {

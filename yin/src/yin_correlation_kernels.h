@@ -6,6 +6,9 @@
 
 #include <cstddef>
 
+// One lag of the portable routine, for the FFT path's lags whose rounding it cannot settle.
+float yin_correlate_portable_lag(const float *frame, std::size_t lag, std::size_t n);
+
 // The portable routine from lag first_lag on: acf[first_lag .. n - 1].  The vector variants finish
 // with it the few lags that do not fill a whole vector, in the same summation order.
 void yin_correlate_portable_lags(const float *frame, float *acf, std::size_t n,

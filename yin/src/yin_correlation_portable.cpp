@@ -16,7 +16,9 @@ namespace {
 // vector variants follow exactly this order, lane by lane.
 constexpr std::size_t kPartialSums = 4;
 
-float correlate_lag(const float *frame, std::size_t lag, std::size_t n) {
+}  // namespace
+
+float yin_correlate_portable_lag(const float *frame, std::size_t lag, std::size_t n) {
     const float *shifted = frame + lag;
     double partial[kPartialSums] = {};
     std::size_t p = 0;
@@ -35,12 +37,10 @@ float correlate_lag(const float *frame, std::size_t lag, std::size_t n) {
     return static_cast<float>(sum);
 }
 
-}  // namespace
-
 void yin_correlate_portable_lags(const float *frame, float *acf, std::size_t n,
                                  std::size_t first_lag) {
     for (std::size_t lag = first_lag; lag < n; ++lag) {
-        acf[lag] = correlate_lag(frame, lag, n);
+        acf[lag] = yin_correlate_portable_lag(frame, lag, n);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "yin_correlation.h"
+#include "yin_correlation_fft.h"
 #include "yinutils_dips.h"
 
 namespace {
@@ -19,8 +19,8 @@ double difference(double energy, double energy0, float correlation) {
 }  // namespace
 
 double yin_calculate_lag(const float *frame, float *acf, int max_lag, double threshold,
-                         double max_aperiodicity, double *aperiodicity) {
-    yin_correlate(frame, acf, max_lag);
+                         double max_aperiodicity, double *aperiodicity, yin_fft_correlation *plan) {
+    yin_correlate_with(plan, frame, acf, max_lag);
     if (max_lag < 4) {
         // Too short for a dip search (also a non-positive max_lag, for which nothing is read).
         *aperiodicity = 1.0;

@@ -9,11 +9,15 @@
 // re-entrant across instances.
 #pragma once
 
+struct yin_fft_correlation;
+
 // Returns the period in samples, fractional; max_lag, with *aperiodicity 1.0, when the frame has
 // no usable dip.  A max_lag below 4 only correlates and returns that default; below 1 nothing is
-// read and only *aperiodicity is written.
+// read and only *aperiodicity is written.  With an FFT plan (yin_correlation_fft.h) that serves
+// max_lag, long windows are correlated through the FFT, to that path's accuracy standard.
 double yin_calculate_lag(const float *frame, float *acf, int max_lag, double threshold,
-                         double max_aperiodicity, double *aperiodicity);
+                         double max_aperiodicity, double *aperiodicity,
+                         yin_fft_correlation *plan = nullptr);
 
 // A periodic Hann window of n floats from malloc (the caller frees it); null for negative n.
 float *hanning_window(int n);

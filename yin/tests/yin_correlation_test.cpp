@@ -3,14 +3,20 @@
 // The portable routine and every vector variant this CPU runs are held to "correctly rounded":
 // every value must equal the long-double reference rounded to float, except where the reference
 // lies so close to a float rounding boundary that an accumulation in double may legitimately land
-// on the other side; there one float ulp is allowed.  The vector variants must moreover equal the
+// on the other side; there one float ulp is allowed.  The FFT path is held to the accuracy standard
+// its header states, and on pitched and noisy signals the estimator must give the same results
+// through it as through the direct sum.  The vector variants must moreover equal the
 // portable routine bit for bit.  Whatever yin_correlate is on this platform is held to the accuracy
 // of a single-precision accumulation around the portable result.
 #include "yin_correlation.h"
+#include "yin_correlation_fft.h"
+#include "yin_fft.h"
+#include "yinutils.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -192,6 +198,161 @@ TEST(Correlation, VariantsAreChosenAndForcedByName) {
     EXPECT_STREQ(yin_correlate_variant_name(), "portable");
     EXPECT_EQ(yin_correlation_detail::active, &yin_correlate_portable);
     EXPECT_TRUE(yin_correlate_force(chosen.c_str()));
+}
+
+// ---- the FFT path ----
+
+class FftCorrelation : public ::testing::TestWithParam<int> {};
+
+TEST_P(FftCorrelation, EveryLagIsWithinTheStatedBoundOfTheExactSum) {
+    const int n = GetParam();
+    // A plan serves every length up to its own, so one made a little larger is used as well.
+    for (int spare : {0, 3}) {
+        yin_fft_correlation *plan = yin_fft_correlation_new(n + spare);
+        ASSERT_NE(plan, nullptr);
+        const double log2_length = std::log2(yin_fft_correlation_length(plan));
+        std::mt19937 rng(4321u + static_cast<unsigned>(n));
+        for (int trial = 0; trial < 8; ++trial) {
+            const bool offset = trial == 2 || trial == 3;
+            auto frame = random_frame(rng, n, trial % 2 == 1, offset ? 3.0f : 0.0f);
+            if (trial == 4 || trial == 5) {
+                // Zeros at every odd position make every odd lag's exact sum 0: there the FFT's
+                // own error shows, not hidden by the rounding to float.
+                for (std::size_t i = 1; i < frame.size(); i += 2) frame[i] = 0.0f;
+            }
+            // 16-bit samples, as decoded audio has: the sums are exact in double and often fall
+            // exactly between two floats, where only the direct sum knows which way to round.
+            const bool quantised = trial >= 6;
+            if (quantised) {
+                for (float &x : frame) x = std::round(std::ldexp(x, 13)) / 32768.0f;
+            }
+            std::vector<float> acf(static_cast<std::size_t>(n + kGuard), kSentinel);
+            yin_correlate_fft(plan, frame.data(), acf.data(), n);
+            long double energy = 0;
+            for (float x : frame) energy += static_cast<long double>(x) * x;
+            const long double bound = kFftErrorFactor * DBL_EPSILON * log2_length * energy;
+            for (int lag = 0; lag < n; ++lag) {
+                const long double exact = reference_lag(frame, n, lag).sum;
+                // The double within the bound, then its rounding to float: half an ulp more.
+                const long double half_ulp = (std::fabs(exact) + bound) * FLT_EPSILON / 2;
+                EXPECT_LE(std::fabs(acf[lag] - exact), bound + half_ulp)
+                    << "n " << n << " lag " << lag << " trial " << trial;
+            }
+            if (quantised) {
+                const auto direct = correlate(yin_correlate_portable, frame, n);
+                for (int lag = 0; lag < n; ++lag)
+                    EXPECT_EQ(std::bit_cast<uint32_t>(acf[lag]),
+                              std::bit_cast<uint32_t>(direct[lag]))
+                        << "n " << n << " lag " << lag << " trial " << trial;
+            }
+            for (int i = n; i < n + kGuard; ++i) EXPECT_EQ(acf[i], kSentinel) << i;
+        }
+        yin_fft_correlation_free(plan);
+    }
+}
+
+TEST_P(FftCorrelation, FrameWithASilentStartGivesExactZeros) {
+    // The stream's first frames: zeros, then signal from the n-th sample on.
+    const int n = GetParam();
+    std::mt19937 rng(5u);
+    auto frame = random_frame(rng, n, false, 0.0f);
+    std::fill(frame.begin(), frame.begin() + n, 0.0f);
+    yin_fft_correlation *plan = yin_fft_correlation_new(n);
+    std::vector<float> acf(static_cast<std::size_t>(n), kSentinel);
+    yin_correlate_fft(plan, frame.data(), acf.data(), n);
+    for (int lag = 0; lag < n; ++lag) EXPECT_EQ(acf[lag], 0.0f) << "lag " << lag;
+    yin_fft_correlation_free(plan);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, FftCorrelation,
+                         ::testing::Values(1, 2, 3, 4, 5, 16, 17, 186, 370, 1000, 2207));
+
+TEST(FftCorrelation, LengthsHaveOnlyTheFastRadices) {
+    // At least 2n - 1, even, and half of it has no prime factor above 5 (any other factor would
+    // make the transform allocate).
+    const std::size_t rows[][2] = {{1, 4},   {4, 4},     {5, 6},       {13, 16},    {15, 16},
+                                   {29, 30}, {371, 384}, {1999, 2000}, {4413, 4500}};
+    for (const auto &row : rows) {
+        const std::size_t length = yin_fft_length(row[0]);
+#if defined(__APPLE__)
+        EXPECT_EQ(length & (length - 1), 0u) << row[0];
+        EXPECT_GE(length, row[0]);
+#else
+        EXPECT_EQ(length, row[1]) << row[0];
+#endif
+    }
+}
+
+// The signals of zid~'s accuracy tests at the analysis rate of down 0: sines from 65 to 1000 Hz,
+// harmonic tones, white noise.
+std::vector<std::vector<float>> pitched_and_noisy_signals(std::size_t length) {
+    constexpr double rate = 44100, two_pi = 6.283185307179586;
+    std::vector<std::vector<float>> signals;
+    for (int i = 0; i <= 12; ++i) {
+        const double f0 = 65.0 * std::pow(1000.0 / 65.0, i / 12.0);
+        std::vector<float> sine(length), tone(length);
+        for (std::size_t t = 0; t < length; ++t) {
+            sine[t] = static_cast<float>(std::sin(two_pi * f0 * t / rate));
+            double s = 0;
+            for (int h = 1; h * f0 < rate / 4; ++h)
+                s += std::sin(two_pi * h * f0 * t / rate + 0.7 * h * h) / h;
+            tone[t] = static_cast<float>(0.3 * s);
+        }
+        signals.push_back(std::move(sine));
+        signals.push_back(std::move(tone));
+    }
+    std::mt19937 rng(17u);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    for (int i = 0; i < 4; ++i) {
+        std::vector<float> white(length);
+        for (float &x : white) x = noise(rng);
+        signals.push_back(std::move(white));
+    }
+    return signals;
+}
+
+TEST(FftCorrelation, EstimatorResultsMatchTheDirectPath) {
+    // Frames slide over each signal as in a stream that starts from silence, so the first ones
+    // hold zeros before the signal.  Frequency (rate / lag), amplitude (from acf[0]) and
+    // periodicity (from the aperiodicity) must be bit-identical in at least 99.9 % of analyses,
+    // and never more than 1e-6 apart relative.
+    constexpr int kFrames = 24;
+    constexpr std::size_t kHop = 97;
+    int analyses = 0;
+    int identical = 0;
+    for (int w : {yin_correlate_fft_from(), 2207}) {
+        const auto frame_length = static_cast<std::size_t>(2 * w - 1);
+        const std::size_t lead = frame_length - kHop;  // zeros before the signal starts
+        yin_fft_correlation *plan = yin_fft_correlation_new(w);
+        std::vector<float> acf_direct(static_cast<std::size_t>(w)), acf_fft(acf_direct.size());
+        for (const auto &signal : pitched_and_noisy_signals(kFrames * kHop + frame_length)) {
+            std::vector<float> stream(lead, 0.0f);
+            stream.insert(stream.end(), signal.begin(), signal.end());
+            for (int f = 0; f < kFrames; ++f) {
+                const float *frame = stream.data() + f * kHop;
+                double ap_direct = 0, ap_fft = 0;
+                const double lag_direct =
+                    yin_calculate_lag(frame, acf_direct.data(), w, 0.1, 1.0, &ap_direct);
+                const double lag_fft =
+                    yin_calculate_lag(frame, acf_fft.data(), w, 0.1, 1.0, &ap_fft, plan);
+                const double results[2][3] = {
+                    {44100 / lag_direct, std::sqrt(acf_direct[0] / float(w)),
+                     1 - std::sqrt(ap_direct)},
+                    {44100 / lag_fft, std::sqrt(acf_fft[0] / float(w)), 1 - std::sqrt(ap_fft)}};
+                bool same = true;
+                for (int k = 0; k < 3; ++k) {
+                    const double a = results[0][k], b = results[1][k];
+                    same = same && std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+                    EXPECT_LE(std::fabs(a - b), 1e-6 * std::max(std::fabs(a), std::fabs(b)))
+                        << "W " << w << " frame " << f << " result " << k;
+                }
+                ++analyses;
+                identical += same;
+            }
+        }
+        yin_fft_correlation_free(plan);
+    }
+    EXPECT_GE(identical * 1000, analyses * 999) << identical << " of " << analyses;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "yin_arrays.h"
+#include "yin_correlation.h"
+#include "yin_correlation_fft.h"
 
 namespace {
 
@@ -18,7 +20,8 @@ void *failing_realloc(void *p, size_t n) {
 struct Arrays {
     float *buffer = nullptr;
     float *acf = nullptr;
-    ~Arrays() { yin_release_arrays(&buffer, &acf); }
+    yin_fft_correlation *plan = nullptr;
+    ~Arrays() { yin_release_arrays(&buffer, &acf, &plan); }
 };
 
 TEST(ZidArrays, ResizeZeroFillsBothArrays) {
@@ -50,6 +53,35 @@ TEST(ZidArrays, AFailedRequestLeavesNoArrayBehind) {
         EXPECT_EQ(a.buffer[871], 0.0f);
         EXPECT_EQ(a.acf[375], 0.0f);
     }
+}
+
+TEST(ZidArrays, FftPlanExistsExactlyWhereTheFftPathPays) {
+    const int from = yin_correlate_fft_from();
+    struct Row {
+        int window_size;
+        int plan_lags;  // 0: no plan
+        bool kept;      // the same plan as before
+    };
+    const Row rows[] = {
+        {188, 0, false},      {from, from, false}, {from, from, true}, {from + 4, from + 4, false},
+        {from - 4, 0, false}, {2208, 2208, false}, {0, 0, false},  // the arrays could not be had
+    };
+    Arrays a;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.window_size);
+        const yin_fft_correlation *before = a.plan;
+        yin_resize_fft_plan(&a.plan, row.window_size);
+        if (row.plan_lags == 0) {
+            EXPECT_EQ(a.plan, nullptr);
+            continue;
+        }
+        ASSERT_NE(a.plan, nullptr);
+        EXPECT_EQ(yin_fft_correlation_max_lags(a.plan), row.plan_lags);
+        if (row.kept) {
+            EXPECT_EQ(a.plan, before);
+        }
+    }
+    yin_resize_fft_plan(&a.plan, 2208);  // released with the arrays: LeakSanitizer checks
 }
 
 }  // namespace
