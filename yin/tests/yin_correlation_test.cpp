@@ -149,7 +149,11 @@ TEST_P(ExactCorrelation, IsExactOnSumsThatFloatAccumulationWouldRound) {
 
 INSTANTIATE_TEST_SUITE_P(VariantsAndLengths, ExactCorrelation,
                          ::testing::Combine(::testing::ValuesIn(kVariants),
-                                            ::testing::ValuesIn(kLengths)));
+                                            ::testing::ValuesIn(kLengths)),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param)) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 class PlatformCorrelation : public ::testing::TestWithParam<int> {};
 
