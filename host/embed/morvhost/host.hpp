@@ -92,7 +92,7 @@ class Host {
     // Folders searched for "<class name><module suffix>" when a box or object_new_typed names an
     // unknown class.
     void add_search_path(const std::filesystem::path &folder);
-    static std::string module_suffix();  // ".mxl_<processor>"
+    static std::string module_suffix();  // ".mxl_<processor>"; ".mxe64" on Windows
 
     // Console lines, oldest first.  When echo is on they are also printed to stderr (also turned
     // on by the environment variable MORV_CONSOLE_ECHO=1).
