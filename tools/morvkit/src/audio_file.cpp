@@ -186,23 +186,65 @@ std::optional<std::int64_t> claimed_frames(std::string_view log, std::int64_t fr
 }
 
 std::size_t AudioFileSource::read(std::span<double> out) {
+    std::size_t count = 0;
+    while (count < out.size()) {
+        if (block_at_ == block_filled_ && !refill())
+            break;
+        const std::size_t n = std::min(out.size() - count, block_filled_ - block_at_);
+        std::copy_n(block_.begin() + static_cast<std::ptrdiff_t>(block_at_), n,
+                    out.begin() + static_cast<std::ptrdiff_t>(count));
+        block_at_ += n;
+        count += n;
+    }
+    read_ += static_cast<std::int64_t>(count);
+    return count;
+}
+
+bool AudioFileSource::refill() {
     const auto channels = static_cast<std::size_t>(channels_);
-    interleaved_.resize(out.size() * channels);
+    interleaved_.resize(block_frames * channels);
+    block_.resize(block_frames);
     const sf_count_t got =
-        sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(out.size()));
-    const auto count = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));
-    for (std::size_t frame = 0; frame < count; ++frame) {
+        sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(block_frames));
+    block_filled_ = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));
+    block_at_ = 0;
+    for (std::size_t frame = 0; frame < block_filled_; ++frame) {
         const double *samples = interleaved_.data() + frame * channels;
         if (choice_.mix) {
             double sum = 0;
             for (std::size_t c = 0; c < channels; ++c) sum += samples[c];
-            out[frame] = sum / static_cast<double>(channels);
+            block_[frame] = sum / static_cast<double>(channels);
         } else {
-            out[frame] = samples[choice_.channel - 1];
+            block_[frame] = samples[choice_.channel - 1];
         }
     }
-    read_ += static_cast<std::int64_t>(count);
-    return count;
+    return block_filled_ > 0;
+}
+
+std::int64_t AudioFileSource::skip(std::int64_t frames) {
+    // Uncompressed samples sit at fixed offsets, so a seek lands exactly; decoders of compressed
+    // formats may seek only roughly, so those are read through instead.
+    const bool exact_seek = handle_->info.seekable && sample_bytes(handle_->info) > 0 &&
+                            block_at_ == block_filled_ && read_ == 0;
+    if (exact_seek && frames > 0) {
+        const sf_count_t to = sf_seek(handle_->file, frames, SEEK_SET);
+        if (to == frames) {
+            read_ = frames;
+            return frames;
+        }
+        sf_seek(handle_->file, 0, SEEK_SET);
+    }
+    std::int64_t skipped = 0;
+    while (skipped < frames) {
+        if (block_at_ == block_filled_ && !refill())
+            break;
+        const auto n = std::min<std::int64_t>(frames - skipped,
+                                              static_cast<std::int64_t>(block_filled_ - block_at_));
+        block_at_ += static_cast<std::size_t>(n);
+        skipped += n;
+    }
+    read_ += skipped;
+    return skipped;
 }
 
 }  // namespace morvkit

@@ -42,7 +42,12 @@ class AudioFileSource : public SampleSource {
 
     double samplerate() const override { return samplerate_; }
     std::int64_t frames() const override { return frames_; }
+    // Served from blocks of `block_frames` frames read at once, so a caller may ask for a vector
+    // at a time without a system call per vector.
     std::size_t read(std::span<double> out) override;
+    // Moves past the next `frames` frames without delivering them; returns how many there were
+    // (fewer at the end).  They count as read.
+    std::int64_t skip(std::int64_t frames);
     int channels() const { return channels_; }
     // The frame count the header announced, if it announced one.
     std::optional<std::int64_t> announced_frames() const { return announced_; }
@@ -50,6 +55,10 @@ class AudioFileSource : public SampleSource {
     std::int64_t frames_read() const { return read_; }
 
   private:
+    static constexpr std::size_t block_frames = 1 << 15;
+
+    // Reads the next block; false at the end.
+    bool refill();
     // Checks what libsndfile opened (or why it could not) and takes the stream's format.
     void accept(const std::filesystem::path &file, ChannelChoice choice);
 
@@ -62,6 +71,8 @@ class AudioFileSource : public SampleSource {
     int channels_ = 0;
     ChannelChoice choice_;
     std::vector<double> interleaved_;
+    std::vector<double> block_;  // the current block, one channel or the mix
+    std::size_t block_filled_ = 0, block_at_ = 0;
 };
 
 // What a libsndfile log says a data chunk claimed, in frames, when the chunk claims more bytes

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "run_observer.hpp"
+#include "segment.hpp"
 #include "sample_source.hpp"
 
 namespace morvkit {
@@ -21,6 +22,9 @@ struct CentroidSettings {
     long fft_size = 1024;
     long overlap = 4;
     bool amplitude = false;
+    // The stretch of a longer input that the source delivers (frames are whole within it, so it
+    // needs no warm-up); frame j's hop is [j*hop, (j+1)*hop).
+    Segment segment;
 };
 
 inline const std::vector<std::string> centroid_columns{"time", "centroid"};

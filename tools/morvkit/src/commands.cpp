@@ -1,6 +1,8 @@
 #include "commands.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <optional>
@@ -14,6 +16,8 @@
 #include "pitch_run.hpp"
 #include "plot.hpp"
 #include "result_stream.hpp"
+#include "segment.hpp"
+#include "segment_runner.hpp"
 #include "synth.hpp"
 
 namespace morvkit {
@@ -100,6 +104,30 @@ void finish_table(ResultStream &stream, const Options &options, const AudioFileS
                   << " frames but holds only " << frames_read << "; analysed those" << std::endl;
 }
 
+// The shortest segment worth a process of its own: starting one and reading its warm-up cost a
+// few milliseconds.
+constexpr std::int64_t min_segment_frames = 1 << 15;
+
+// The frames an input surely holds, for cutting it into segments: 0 when its header announces
+// no length.
+std::int64_t known_frames(const AudioFileSource &source) {
+    return source.announced_frames() ? std::min(*source.announced_frames(), source.frames()) : 0;
+}
+
+// Runs `analyse` over a segment of the input: the first segment on the source already open here,
+// the others (each in a process of its own) on a source of their own that skips to the segment's
+// warm-up.  Returns the position in the whole input where reading ended.
+std::int64_t run_segment(const Options &options, AudioFileSource &source, const Segment &segment,
+                         const std::function<std::int64_t(SampleSource &)> &analyse) {
+    if (segment.start == 0)
+        return analyse(source);
+    AudioFileSource own(options.input, options.channel);
+    const std::int64_t skipped = own.skip(segment.first_frame);
+    if (skipped < segment.first_frame)
+        return skipped;
+    return segment.first_frame + analyse(own);
+}
+
 PlotInput pitch_plot(const Table &rows) {
     PlotInput input;
     input.pitch_time = input.periodicity_time = rows.column(0);
@@ -114,7 +142,8 @@ void run_pitch_command(const Options &options) {
     AudioFileSource source(options.input, options.channel);
     Outputs outputs(options, &options.input);
     prepare_host(options.modules);
-    const PitchSettings settings{pitch_box_text(options), options.threshold, options.vector_size};
+    const PitchSettings settings{
+        pitch_box_text(options), options.threshold, options.vector_size, {}};
     Json head = source_head(options, source);
     head["box"] = settings.box_text;
     head["vector_size"] = settings.vector_size;
@@ -130,7 +159,20 @@ void run_pitch_command(const Options &options) {
                         "after the end of the input",
                         ResultStream::Picture::pitch, source.announced_frames().value_or(0),
                         samplerate, options.quiet, cost);
-    finish_table(stream, options, source, run_pitch(source, settings, stream));
+    std::vector<Segment> segments{Segment{}};
+    if (options.jobs > 1 && known_frames(source) > 0) {
+        const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
+        segments =
+            plan_segments(known_frames(source), span.hop, span.frame, min_segment_frames, options.jobs);
+    }
+    const auto run = [&](const Segment &segment, RunObserver &observer) {
+        PitchSettings part = settings;
+        part.segment = segment;
+        return run_segment(options, source, segment,
+                           [&](SampleSource &from) { return run_pitch(from, part, observer); });
+    };
+    finish_table(stream, options, source,
+                 run_segments(segments, pitch_columns.size(), run, stream));
     PlotInput input = stream.plot_input();
     input.title = "zid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));
@@ -151,9 +193,19 @@ void run_centroid_command(const Options &options) {
     ResultStream stream(outputs.table, options.format, centroid_columns, std::move(head),
                         "centre of the frame's window (s)", ResultStream::Picture::centroid,
                         source.announced_frames().value_or(0), samplerate, options.quiet, cost);
-    finish_table(
-        stream, options, source,
-        run_centroid(source, {options.fft_size, options.overlap, options.amplitude}, stream));
+    const CentroidSettings settings{options.fft_size, options.overlap, options.amplitude, {}};
+    // Frames are whole within a segment, so a segment needs no warm-up; it is at least a frame.
+    const auto segments = plan_segments(
+        known_frames(source), settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
+        settings.fft_size, min_segment_frames, options.jobs);
+    const auto run = [&](const Segment &segment, RunObserver &observer) {
+        CentroidSettings part = settings;
+        part.segment = segment;
+        return run_segment(options, source, segment,
+                           [&](SampleSource &from) { return run_centroid(from, part, observer); });
+    };
+    finish_table(stream, options, source,
+                 run_segments(segments, centroid_columns.size(), run, stream));
     PlotInput input = stream.plot_input();
     input.title = "morv.centroid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));

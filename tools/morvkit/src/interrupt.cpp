@@ -73,4 +73,8 @@ void release_temporary(int slot) {
         in_use[slot].store(false);
 }
 
+void forget_temporaries() {
+    for (auto &slot : in_use) slot.store(false);
+}
+
 }  // namespace morvkit

@@ -24,5 +24,7 @@ void check_interrupt();
 // signal, only not by the emergency exit).
 int hold_temporary(const char *path);
 void release_temporary(int slot);
+// In a child process: forgets the parent's temporaries, which are not the child's to remove.
+void forget_temporaries();
 
 }  // namespace morvkit

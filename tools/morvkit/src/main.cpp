@@ -3,29 +3,16 @@
 // Every failure ends here: one line on stderr, "morvkit: <what went wrong>", and the exit status
 // of its kind (errors.hpp).  A run stopped by a signal exits with 128 + its number, as a shell
 // reports a process that the signal ended.
-#include <csignal>
 #include <iostream>
-#include <new>
 
+#include "batch.hpp"
 #include "commands.hpp"
 #include "errors.hpp"
+#include "failure.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
 
 namespace {
-
-const char *signal_name(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "a signal";
-    }
-}
 
 int run(int argc, char **argv) {
     using namespace morvkit;
@@ -34,6 +21,10 @@ int run(int argc, char **argv) {
         options = parse_options(argc, argv);
     } catch (const HelpRequested &help) {
         print_to_standard_output(help.text);
+        return static_cast<int>(ExitStatus::ok);
+    }
+    if (options.output_dir) {
+        run_batch(options);
         return static_cast<int>(ExitStatus::ok);
     }
     switch (options.command) {
@@ -57,17 +48,9 @@ int main(int argc, char **argv) {
     install_interrupt_handlers();
     try {
         return run(argc, argv);
-    } catch (const Interrupted &stop) {
-        std::cerr << "morvkit: stopped by " << signal_name(stop.signal) << '\n';
-        return 128 + stop.signal;
-    } catch (const Error &e) {
-        std::cerr << "morvkit: " << e.what() << '\n';
-        return static_cast<int>(e.status());
-    } catch (const std::bad_alloc &) {
-        std::cerr << "morvkit: out of memory\n";
-        return static_cast<int>(ExitStatus::analysis);
-    } catch (const std::exception &e) {
-        std::cerr << "morvkit: " << e.what() << '\n';
-        return static_cast<int>(ExitStatus::analysis);
+    } catch (...) {
+        const Failure failure = describe_failure(std::current_exception());
+        std::cerr << "morvkit: " << failure.message << '\n';
+        return failure.status;
     }
 }

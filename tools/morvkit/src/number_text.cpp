@@ -1,19 +1,27 @@
 #include "number_text.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 #include <cmath>
 
 namespace morvkit {
 
 std::string format_number(double value) {
+    char text[max_number_text];
+    return std::string(text, put_number(text, value));
+}
+
+char *put_number(char *out, double value) {
+    const auto copy = [out](std::string_view text) {
+        return std::copy(text.begin(), text.end(), out);
+    };
     if (std::isnan(value))
-        return "nan";
+        return copy("nan");
     if (std::isinf(value))
-        return value > 0 ? "inf" : "-inf";
+        return copy(value > 0 ? "inf" : "-inf");
     // The shortest round-trip form never exceeds 24 characters for a double.
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    return std::to_chars(out, out + max_number_text, value).ptr;
 }
 
 }  // namespace morvkit

@@ -6,10 +6,16 @@
 // them into null.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace morvkit {
 
+// Characters that `put_number` may write.
+inline constexpr std::size_t max_number_text = 32;
+
 std::string format_number(double value);
+// Writes the same text at `out`, which has room for max_number_text characters; returns the end.
+char *put_number(char *out, double value);
 
 }  // namespace morvkit

@@ -2,7 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <sched.h>
+
+#include <algorithm>
 #include <charconv>
+#include <thread>
 #include <cmath>
 
 #include "errors.hpp"
@@ -31,6 +35,18 @@ bool is_power_of_two(long n) {
     return n > 0 && (n & (n - 1)) == 0;
 }
 
+constexpr long max_jobs = 1024;
+
+Shard parse_shard(const std::string &text) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos)
+        usage("--shard", text, "is not I/N");
+    Shard shard;
+    shard.count = parse_whole("--shard", text.substr(slash + 1), 1, 1L << 30);
+    shard.index = parse_whole("--shard", text.substr(0, slash), 1, shard.count);
+    return shard;
+}
+
 }  // namespace
 
 double parse_number(std::string_view option, std::string_view text) {
@@ -56,6 +72,22 @@ long parse_whole(std::string_view option, std::string_view text, long low, long 
     return value;
 }
 
+int default_jobs() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+std::filesystem::path result_name(const std::filesystem::path &input, Command command,
+                                  Format format) {
+    std::string name = input.filename().string();
+    name += command == Command::centroid ? ".centroid" : ".pitch";
+    name += format == Format::json ? ".json" : ".csv";
+    return name;
+}
+
 std::string pitch_box_text(const Options &options) {
     std::string text = options.box.value_or("zid~");
     const std::pair<const char *, const std::optional<double> *> overrides[] = {
@@ -77,7 +109,7 @@ Options parse_options(int argc, const char *const *argv) {
     // Values arrive as text and are checked by the strict readers above, so every bad value
     // gets the same kind of message.
     std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
-    std::string output, plot;
+    std::string output, plot, jobs, shard, output_dir;
     std::vector<std::string> modules;
 
     const auto common = [&](CLI::App *cmd) {
@@ -90,7 +122,7 @@ Options parse_options(int argc, const char *const *argv) {
             ->allow_extra_args(false);
     };
     const auto file_input = [&](CLI::App *cmd) {
-        cmd->add_option("FILE", options.input, "Audio file (WAV, AIFF, FLAC, ...)")->required();
+        cmd->add_option("FILE", options.inputs, "Audio files (WAV, AIFF, FLAC, ...)")->required();
         auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
                        ->type_name("N");
         cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
@@ -99,6 +131,15 @@ Options parse_options(int argc, const char *const *argv) {
             ->type_name("csv|json");
         cmd->add_option("--output", output, "Write to FILE instead of standard output (-)")
             ->type_name("FILE");
+        cmd->add_option("--output-dir", output_dir,
+                        "One result per FILE in DIR, named FILE.COMMAND.FORMAT")
+            ->type_name("DIR");
+        cmd->add_flag("--force", options.force, "With --output-dir: replace existing results");
+        cmd->add_option("--shard", shard,
+                        "With --output-dir: analyse only the I-th of N shares of the FILEs")
+            ->type_name("I/N");
+        cmd->add_option("--jobs", jobs, "Processes at once (default: the number of processors)")
+            ->type_name("N");
         common(cmd);
     };
 
@@ -144,6 +185,27 @@ Options parse_options(int argc, const char *const *argv) {
         options.command = Command::pitch;
     if (centroid->parsed())
         options.command = Command::centroid;
+    if (!options.inputs.empty())
+        options.input = options.inputs.front();
+    options.jobs =
+        jobs.empty() ? default_jobs() : static_cast<int>(parse_whole("--jobs", jobs, 1, max_jobs));
+    if (!output_dir.empty())
+        options.output_dir = output_dir;
+    if (!shard.empty())
+        options.shard = parse_shard(shard);
+    if (options.output_dir) {
+        if (!output.empty() || !plot.empty())
+            throw Error(ExitStatus::usage,
+                        "--output-dir: writes one result per FILE; --output and --plot do not go "
+                        "with it");
+    } else {
+        if (options.inputs.size() > 1)
+            throw Error(ExitStatus::usage,
+                        "several FILEs need --output-dir, which holds one result for each");
+        if (!shard.empty() || options.force)
+            throw Error(ExitStatus::usage, std::string(shard.empty() ? "--force" : "--shard") +
+                                               " applies to results in --output-dir");
+    }
     if (options.box && !is_valid_utf8(*options.box))
         throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
     if (!channel.empty())

@@ -21,15 +21,31 @@ namespace morvkit {
 
 enum class Command { pitch, centroid, demo };
 
+// Shard `index` (from 1) of `count` takes the inputs at positions index - 1, index - 1 + count,
+// ... of the list as given (from 0): every input falls in exactly one shard.
+struct Shard {
+    long index = 1, count = 1;
+    bool takes(std::size_t position) const {
+        return static_cast<long>(position % static_cast<std::size_t>(count)) == index - 1;
+    }
+};
+
 struct Options {
     Command command = Command::demo;
-    std::filesystem::path input;
+    std::filesystem::path input;                // the one input, or the first of several
+    std::vector<std::filesystem::path> inputs;  // every FILE given, in order
     ChannelChoice channel;
     Format format = Format::csv;
     std::optional<std::filesystem::path> output;
     std::optional<std::filesystem::path> plot;
     bool quiet = false;
     std::vector<std::filesystem::path> modules;
+    // Processes working at once: segments of one input, or several inputs.
+    int jobs = 1;
+    // Several inputs: one result each in this folder, named by `result_name`.
+    std::optional<std::filesystem::path> output_dir;
+    bool force = false;  // analyse also inputs whose result exists
+    Shard shard;
 
     // pitch
     std::optional<std::string> box;
@@ -51,6 +67,14 @@ Options parse_options(int argc, const char *const *argv);
 // Strict readers for option values, throwing Error(usage) that names the option.
 double parse_number(std::string_view option, std::string_view text);  // any finite number
 long parse_whole(std::string_view option, std::string_view text, long low, long high);
+
+// The processes to run at once when --jobs is not given: the processors this process may use.
+int default_jobs();
+
+// The name of an input's result in --output-dir: the input's file name, the command and the
+// format, "voice.wav" -> "voice.wav.pitch.csv".
+std::filesystem::path result_name(const std::filesystem::path &input, Command command,
+                                  Format format);
 
 // The zid~ box text: --box (or "zid~") followed by an attribute argument for each of --down,
 // --minfreq and --period that was given, so those options override the box's own arguments.

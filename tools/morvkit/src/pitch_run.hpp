@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "run_observer.hpp"
+#include "segment.hpp"
 #include "sample_source.hpp"
 
 namespace morvkit {
@@ -24,10 +25,24 @@ struct PitchSettings {
     std::string box_text = "zid~";
     std::optional<double> threshold;
     long vector_size = 64;
+    // The stretch of a longer input that the source delivers; rows outside it are dropped, and
+    // times count from the start of the whole input.
+    Segment segment;
 };
 
 inline const std::vector<std::string> pitch_columns{"time", "frequency", "amplitude",
                                                     "periodicity"};
+
+// What the box settles on ("geometry", "parameters"), learnt from a box made and compiled with
+// these settings that takes one muted vector and then goes: nothing is analysed or delivered.
+Json pitch_settled(double samplerate, const PitchSettings &settings);
+
+// The hop and the frame in input frames, from what the box settled on: a segment's hop and
+// warm-up.  0 when the box analyses nothing periodically.
+struct PitchSpan {
+    std::int64_t hop = 0, frame = 0;
+};
+PitchSpan pitch_span(const Json &settled);
 
 // Returns the number of frames read from the source.  Stops with Interrupted at the next vector
 // after a signal.

@@ -30,18 +30,32 @@ std::string progress_text(double fraction, int width, double remaining_seconds) 
     return text;
 }
 
+namespace {
+
+std::atomic<std::int64_t> *progress_counter = nullptr;
+
+}  // namespace
+
+void report_progress_to(std::atomic<std::int64_t> *counter) {
+    progress_counter = counter;
+}
+
 ProgressBar::ProgressBar(std::int64_t total_frames, double samplerate, bool quiet)
-    : total_(total_frames),
-      enabled_(total_frames > 0 && samplerate > 0 &&
-               progress_wanted(quiet, isatty(STDERR_FILENO) != 0,
-                               static_cast<double>(total_frames) / samplerate)),
-      start_(std::chrono::steady_clock::now()) {}
+    : ProgressBar(total_frames,
+                  total_frames > 0 && samplerate > 0 &&
+                      progress_wanted(quiet, isatty(STDERR_FILENO) != 0,
+                                      static_cast<double>(total_frames) / samplerate)) {}
+
+ProgressBar::ProgressBar(std::int64_t total, bool shown)
+    : total_(total), enabled_(shown && total > 0), start_(std::chrono::steady_clock::now()) {}
 
 ProgressBar::~ProgressBar() {
     finish();
 }
 
-void ProgressBar::update(std::int64_t frames_done) {
+void ProgressBar::update(std::int64_t frames_done, const std::string &note) {
+    if (progress_counter)
+        progress_counter->store(frames_done, std::memory_order_relaxed);
     if (!enabled_)
         return;
     const double fraction = static_cast<double>(frames_done) / static_cast<double>(total_);
@@ -56,7 +70,8 @@ void ProgressBar::update(std::int64_t frames_done) {
     const double remaining = elapsed >= 1 && fraction > 0
                                  ? elapsed * (1 - std::min(fraction, 1.0)) / fraction
                                  : std::numeric_limits<double>::quiet_NaN();
-    const std::string text = progress_text(fraction, 40, remaining);
+    const std::string text =
+        progress_text(fraction, 40, remaining) + (note.empty() ? "" : "  " + note);
     // Spaces over what a longer previous text left on the line.
     const int pad = static_cast<int>(shown_length_ > text.size() ? shown_length_ - text.size() : 0);
     std::fprintf(stderr, "\r%s%*s", text.c_str(), pad, "");

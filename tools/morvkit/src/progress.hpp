@@ -6,6 +6,7 @@
 // percentage changes or a second has passed, so it costs nothing measurable per vector.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <limits>
@@ -21,14 +22,21 @@ bool progress_wanted(bool quiet, bool stderr_is_terminal, double input_seconds);
 std::string progress_text(double fraction, int width,
                           double remaining_seconds = std::numeric_limits<double>::quiet_NaN());
 
+// In a process that works for another: every bar's frames also go to this counter, which the
+// other process reads (child_process.hpp).  Null (the default) for none.
+void report_progress_to(std::atomic<std::int64_t> *counter);
+
 class ProgressBar {
   public:
     ProgressBar(std::int64_t total_frames, double samplerate, bool quiet);
+    // A bar over `total` things of any kind, shown when `shown`.
+    ProgressBar(std::int64_t total, bool shown);
     ~ProgressBar();
     ProgressBar(const ProgressBar &) = delete;
     ProgressBar &operator=(const ProgressBar &) = delete;
 
-    void update(std::int64_t frames_done);
+    // `note`, when given, follows the bar ("3 of 10 files").
+    void update(std::int64_t frames_done, const std::string &note = "");
     // Erases the bar, leaving the terminal line clean for what follows.
     void finish();
 

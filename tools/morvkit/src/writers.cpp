@@ -1,6 +1,8 @@
 #include "writers.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +21,10 @@ void write_json_number(std::ostream &out, double value) {
 // Text as a JSON string; bytes that are not UTF-8 become U+FFFD instead of failing the run.
 std::string json_text(const Json &value) {
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+char *copy_text(char *out, std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);
 }
 
 void newline(std::ostream &out, int indent) {
@@ -94,19 +100,21 @@ void RowWriter::begin(const Json &head) {
 void RowWriter::row(std::span<const double> values) {
     if (values.size() != columns_.size())
         throw std::logic_error("row width differs from columns");
-    if (format_ == Format::csv) {
-        for (std::size_t c = 0; c < values.size(); ++c)
-            out_ << (c ? "," : "") << format_number(values[c]);
-        out_ << '\n';
-    } else {
-        out_ << (rows_ ? ",\n    [" : "\n    [");
-        for (std::size_t c = 0; c < values.size(); ++c) {
-            if (c)
-                out_ << ", ";
-            write_json_number(out_, values[c]);
-        }
-        out_ << ']';
+    // The row is formatted into one piece of text and handed to the stream in one write: rows are
+    // the bulk of every result, and the stream's per-call cost would otherwise exceed the
+    // formatting's.
+    line_.resize(values.size() * (max_number_text + 2) + 8);
+    char *at = line_.data();
+    const bool csv = format_ == Format::csv;
+    if (!csv)
+        at = copy_text(at, rows_ ? ",\n    [" : "\n    [");
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        if (c)
+            at = copy_text(at, csv ? "," : ", ");
+        at = csv || std::isfinite(values[c]) ? put_number(at, values[c]) : copy_text(at, "null");
     }
+    *at++ = csv ? '\n' : ']';
+    out_.write(line_.data(), at - line_.data());
     ++rows_;
 }
 

@@ -38,6 +38,7 @@ class RowWriter {
     Format format_;
     std::vector<std::string> columns_;
     std::size_t rows_ = 0;
+    std::vector<char> line_;  // one row's text
 };
 
 // One JSON value, numbers written as `format_number` writes them (null when not finite).

@@ -1,0 +1,149 @@
+#include "batch.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "child_process.hpp"
+#include "commands.hpp"
+#include "errors.hpp"
+#include "failure.hpp"
+#include "interrupt.hpp"
+#include "progress.hpp"
+
+namespace morvkit {
+namespace {
+
+struct Job {
+    std::filesystem::path input, result;
+};
+
+// Every input's result, refusing two inputs with one result name.
+std::vector<Job> jobs_of(const Options &options) {
+    std::vector<Job> jobs;
+    std::map<std::filesystem::path, std::filesystem::path> taken;
+    for (const auto &input : options.inputs) {
+        const auto name = result_name(input, options.command, options.format);
+        const auto [at, fresh] = taken.emplace(name, input);
+        if (!fresh)
+            throw Error(ExitStatus::usage, "'" + at->second.string() + "' and '" + input.string() +
+                                               "' would both write " + name.string() +
+                                               " in --output-dir");
+        jobs.push_back({input, *options.output_dir / name});
+    }
+    return jobs;
+}
+
+// One input in a child process: its own options, its failure on stderr in one write (so that
+// lines from processes running at once do not interleave).
+int run_job(const Options &options, const Job &job, int jobs, ChildReport &report) {
+    report_progress_to(&report.frames);
+    try {
+        Options one = options;
+        one.input = job.input;
+        one.inputs = {job.input};
+        one.output = job.result;
+        one.output_dir.reset();
+        one.quiet = true;
+        one.jobs = jobs;
+        if (one.command == Command::centroid)
+            run_centroid_command(one);
+        else
+            run_pitch_command(one);
+        return 0;
+    } catch (...) {
+        const Failure failure = describe_failure(std::current_exception());
+        const std::string line = "morvkit: " + job.input.string() + ": " + failure.message + "\n";
+        [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
+        return failure.status;
+    }
+}
+
+}  // namespace
+
+void run_batch(const Options &options) {
+    const std::vector<Job> all = jobs_of(options);
+    std::error_code ec;
+    std::filesystem::create_directories(*options.output_dir, ec);
+    if (ec || !std::filesystem::is_directory(*options.output_dir))
+        throw Error(ExitStatus::output, "cannot make the folder '" + options.output_dir->string() +
+                                            "' for the results" + (ec ? ": " + ec.message() : ""));
+    std::vector<Job> todo;
+    std::size_t skipped = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!options.shard.takes(i))
+            continue;
+        if (!options.force &&
+            std::filesystem::exists(std::filesystem::symlink_status(all[i].result)))
+            ++skipped;
+        else
+            todo.push_back(all[i]);
+    }
+
+    const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(options.jobs),
+                                                      std::max<std::size_t>(todo.size(), 1));
+    // Jobs beyond one per running input go to segments of those inputs.
+    const int per_input = std::max(1, options.jobs / static_cast<int>(at_once));
+    SharedReports reports(at_once);
+    std::vector<std::unique_ptr<ChildProcess>> running(at_once);
+    std::vector<int> status(todo.size(), 0);
+    std::vector<std::size_t> job_in_slot(at_once);
+    std::size_t next = 0, done = 0;
+    std::int64_t frames_finished = 0;
+    ProgressBar bar(static_cast<std::int64_t>(todo.size()),
+                    !options.quiet && isatty(STDERR_FILENO) != 0);
+    while (done < todo.size()) {
+        check_interrupt();
+        std::int64_t frames = frames_finished;
+        for (std::size_t slot = 0; slot < at_once; ++slot) {
+            if (running[slot]) {
+                const auto ended = running[slot]->poll();
+                if (!ended) {
+                    frames += reports[slot].frames.load(std::memory_order_relaxed);
+                    continue;
+                }
+                status[job_in_slot[slot]] = *ended;
+                frames_finished += reports[slot].frames.load(std::memory_order_relaxed);
+                running[slot].reset();
+                ++done;
+            }
+            if (next < todo.size()) {
+                reports[slot].frames.store(0);
+                job_in_slot[slot] = next;
+                running[slot] = std::make_unique<ChildProcess>([&, slot, job = next] {
+                    return run_job(options, todo[job], per_input, reports[slot]);
+                });
+                ++next;
+            }
+        }
+        bar.update(static_cast<std::int64_t>(done), std::to_string(done) + " of " +
+                                                        std::to_string(todo.size()) + " files, " +
+                                                        std::to_string(frames) + " samples");
+        if (done < todo.size())
+            pause_briefly();
+    }
+    bar.finish();
+
+    const auto failed = static_cast<std::size_t>(
+        std::count_if(status.begin(), status.end(), [](int s) { return s != 0; }));
+    const std::string counts = std::to_string(todo.size() - failed) + " analysed, " +
+                               std::to_string(skipped) + " skipped (result exists)";
+    if (failed > 0) {
+        const int first = *std::find_if(status.begin(), status.end(), [](int s) { return s != 0; });
+        const bool known = first >= 1 && first <= static_cast<int>(ExitStatus::output);
+        throw Error(known ? static_cast<ExitStatus>(first) : ExitStatus::analysis,
+                    std::to_string(failed) + " of " + std::to_string(todo.size()) +
+                        " files failed (named above); " + counts);
+    }
+    if (skipped > 0 && !options.quiet)
+        std::cerr << "morvkit: " << counts << '\n';
+}
+
+}  // namespace morvkit

@@ -1,0 +1,43 @@
+#include "failure.hpp"
+
+#include <csignal>
+#include <new>
+
+#include "errors.hpp"
+#include "interrupt.hpp"
+
+namespace morvkit {
+namespace {
+
+const char *signal_name(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
+}
+
+}  // namespace
+
+Failure describe_failure(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Interrupted &stop) {
+        return {128 + stop.signal, std::string("stopped by ") + signal_name(stop.signal)};
+    } catch (const Error &e) {
+        return {static_cast<int>(e.status()), e.what()};
+    } catch (const std::bad_alloc &) {
+        return {static_cast<int>(ExitStatus::analysis), "out of memory"};
+    } catch (const std::exception &e) {
+        return {static_cast<int>(ExitStatus::analysis), e.what()};
+    } catch (...) {
+        return {static_cast<int>(ExitStatus::analysis), "unknown failure"};
+    }
+}
+
+}  // namespace morvkit
