@@ -22,18 +22,20 @@ ChildProcess::ChildProcess(const std::function<int()> &work) {
         throw Error(ExitStatus::analysis,
                     std::string("cannot start a process: ") + std::strerror(errno));
     if (pid_ == 0) {
-        forget_temporaries();
+        forget_inherited_cleanup();
         _exit(work());
     }
+    slot_ = hold_child(pid_);
 }
 
 ChildProcess::~ChildProcess() {
-    if (pid_ <= 0 || status_)
-        return;
-    kill(pid_, SIGTERM);
-    int raw = 0;
-    while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+    if (pid_ > 0 && !status_) {
+        kill(pid_, SIGTERM);
+        int raw = 0;
+        while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+        }
     }
+    release_child(slot_);
 }
 
 std::optional<int> ChildProcess::poll() {
@@ -41,9 +43,11 @@ std::optional<int> ChildProcess::poll() {
         return status_;
     int raw = 0;
     const pid_t got = waitpid(pid_, &raw, WNOHANG);
-    if (got == pid_)
+    if (got == pid_) {
         status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    else if (got < 0 && errno != EINTR)
+        release_child(slot_);  // its pid may be reused from now on
+        slot_ = -1;
+    } else if (got < 0 && errno != EINTR)
         status_ = static_cast<int>(ExitStatus::analysis);  // not ours to wait for: never happens
     return status_;
 }

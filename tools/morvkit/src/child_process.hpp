@@ -4,8 +4,9 @@
 // parallel as child processes, each with a host of its own.  A child starts as a copy of the
 // command before any analysis, runs its piece and ends with _exit: it never runs the parent's
 // destructors nor writes out the parent's buffers, and it forgets the parent's temporary files.
-// Signals from the terminal reach the children too; a parent that stops for any reason first
-// stops (SIGTERM) and reaps every child still running, so none outlives it.
+// Every signal the parent receives is passed on to the children (interrupt.hpp); a parent that
+// stops for any reason first stops (SIGTERM) and reaps every child still running, so none
+// outlives it.
 #pragma once
 
 #include <sys/types.h>
@@ -35,6 +36,7 @@ class ChildProcess {
 
   private:
     pid_t pid_ = -1;
+    int slot_ = -1;  // its registration for signals (interrupt.hpp)
     std::optional<int> status_;
 };
 

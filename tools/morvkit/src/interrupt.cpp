@@ -20,10 +20,22 @@ constexpr std::size_t path_capacity = 4096;
 char temporaries[slot_count][path_capacity];
 std::atomic<bool> in_use[slot_count];
 
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+// Children working for this process: 0 marks a free slot.
+constexpr int child_slots = 1024;
+std::atomic<pid_t> children[child_slots];
+
+void pass_on(int signal) {
+    for (auto &child : children)
+        if (const pid_t pid = child.load(); pid > 0)
+            kill(pid, signal);
+}
+
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free &&
+                  std::atomic<pid_t>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
 extern "C" void on_signal(int signal) {
+    pass_on(signal);
     int none = 0;
     if (first_signal.compare_exchange_strong(none, signal))
         return;  // the loops notice at the next vector
@@ -73,8 +85,23 @@ void release_temporary(int slot) {
         in_use[slot].store(false);
 }
 
-void forget_temporaries() {
+int hold_child(pid_t child) {
+    for (int i = 0; i < child_slots; ++i) {
+        pid_t none = 0;
+        if (children[i].compare_exchange_strong(none, child))
+            return i;
+    }
+    return -1;
+}
+
+void release_child(int slot) {
+    if (slot >= 0 && slot < child_slots)
+        children[slot].store(0);
+}
+
+void forget_inherited_cleanup() {
     for (auto &slot : in_use) slot.store(false);
+    for (auto &child : children) child.store(0);
 }
 
 }  // namespace morvkit

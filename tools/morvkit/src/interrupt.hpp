@@ -4,8 +4,11 @@
 // (or frame) and leave by throwing Interrupted, so every result file's temporary is removed on
 // the way out and the command exits with 128 + the signal number, as shells expect.  A second
 // signal means "now": the handler removes the temporaries still registered here and ends the
-// process at once, without waiting for a long analysis step to finish.
+// process at once, without waiting for a long analysis step to finish.  Child processes that do
+// part of the work receive every signal this process receives.
 #pragma once
+
+#include <sys/types.h>
 
 namespace morvkit {
 
@@ -24,7 +27,13 @@ void check_interrupt();
 // signal, only not by the emergency exit).
 int hold_temporary(const char *path);
 void release_temporary(int slot);
-// In a child process: forgets the parent's temporaries, which are not the child's to remove.
-void forget_temporaries();
+// Registers a child process, to which every signal received here is passed on, so that a parent
+// stopped by a signal (or ended at once by a second one) leaves no child working.  Returns a slot
+// for `release_child`, or -1 when every slot is taken.
+int hold_child(pid_t child);
+void release_child(int slot);
+
+// In a child process: forgets the parent's temporaries and children, which are not the child's.
+void forget_inherited_cleanup();
 
 }  // namespace morvkit

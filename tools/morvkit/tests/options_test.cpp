@@ -10,13 +10,13 @@
 namespace morvkit {
 namespace {
 
-Options parse(std::initializer_list<const char *> args) {
+Options parse(const std::vector<const char *> &args) {
     std::vector<const char *> argv{"morvkit"};
-    argv.insert(argv.end(), args);
+    argv.insert(argv.end(), args.begin(), args.end());
     return parse_options(static_cast<int>(argv.size()), argv.data());
 }
 
-std::string usage_error(std::initializer_list<const char *> args) {
+std::string usage_error(const std::vector<const char *> &args) {
     try {
         parse(args);
     } catch (const Error &e) {
@@ -106,6 +106,40 @@ TEST(Options, CommandLineShapeErrors) {
     EXPECT_FALSE(usage_error({"pitch", "a.wav", "--channel", "2", "--mix"}).empty());
     EXPECT_FALSE(usage_error({"centroid", "a.wav", "--down", "2"}).empty());  // pitch's option
     EXPECT_FALSE(usage_error({"demo", "a.wav"}).empty());
+}
+
+TEST(Options, SeveralFilesGoToAnOutputFolder) {
+    const auto o = parse({"pitch", "a.wav", "b/c.flac", "--output-dir", "out", "--force", "--shard",
+                          "2/3", "--jobs", "5", "--format", "json"});
+    EXPECT_EQ(o.inputs, (std::vector<std::filesystem::path>{"a.wav", "b/c.flac"}));
+    EXPECT_EQ(o.input, "a.wav");
+    EXPECT_EQ(o.output_dir, "out");
+    EXPECT_TRUE(o.force);
+    EXPECT_EQ(o.jobs, 5);
+    EXPECT_EQ(result_name("b/c.flac", Command::pitch, Format::json), "c.flac.pitch.json");
+    EXPECT_EQ(result_name("x.y.wav", Command::centroid, Format::csv), "x.y.wav.centroid.csv");
+    EXPECT_EQ(parse({"pitch", "a.wav"}).jobs, default_jobs());
+    // The shards of a list share it out without overlap.
+    for (long count : {1L, 2L, 3L, 7L})
+        for (std::size_t position = 0; position < 20; ++position) {
+            int owners = 0;
+            for (long index = 1; index <= count; ++index)
+                owners += Shard{index, count}.takes(position);
+            EXPECT_EQ(owners, 1) << count << " " << position;
+        }
+    EXPECT_TRUE(parse({"pitch", "a", "b", "--output-dir", "o", "--shard", "2/3"}).shard.takes(1));
+
+    const std::vector<std::pair<std::vector<const char *>, std::string>> refused = {
+        {{"pitch", "a.wav", "b.wav"}, "several FILEs need --output-dir"},
+        {{"pitch", "a.wav", "--shard", "1/2"}, "--shard applies to results in --output-dir"},
+        {{"pitch", "a.wav", "--force"}, "--force applies to results in --output-dir"},
+        {{"pitch", "a.wav", "--output-dir", "o", "--output", "x"}, "--output and --plot do not"},
+        {{"pitch", "a.wav", "--output-dir", "o", "--shard", "3/2"}, "'3' is out of range (1 to 2)"},
+        {{"pitch", "a.wav", "--output-dir", "o", "--shard", "2"}, "'2' is not I/N"},
+        {{"pitch", "a.wav", "--jobs", "0"}, "--jobs: '0' is out of range (1 to 1024)"},
+    };
+    for (const auto &[args, message] : refused)
+        EXPECT_NE(usage_error(args).find(message), std::string::npos) << message;
 }
 
 TEST(Options, HelpIsNotAnError) {
