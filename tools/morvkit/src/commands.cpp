@@ -128,6 +128,21 @@ std::int64_t run_segment(const Options &options, AudioFileSource &source, const 
     return segment.first_frame + analyse(own);
 }
 
+// Runs `analyse` over the segments, each with the settings narrowed to it, and ends the table.
+template <class Settings>
+void analyse_segments(const Options &options, AudioFileSource &source, ResultStream &stream,
+                      const std::vector<Segment> &segments, std::size_t columns,
+                      const Settings &settings,
+                      std::int64_t (*analyse)(SampleSource &, const Settings &, RunObserver &)) {
+    const auto run = [&](const Segment &segment, RunObserver &observer) {
+        Settings part = settings;
+        part.segment = segment;
+        return run_segment(options, source, segment,
+                           [&](SampleSource &from) { return analyse(from, part, observer); });
+    };
+    finish_table(stream, options, source, run_segments(segments, columns, run, stream));
+}
+
 PlotInput pitch_plot(const Table &rows) {
     PlotInput input;
     input.pitch_time = input.periodicity_time = rows.column(0);
@@ -162,17 +177,10 @@ void run_pitch_command(const Options &options) {
     std::vector<Segment> segments{Segment{}};
     if (options.jobs > 1 && known_frames(source) > 0) {
         const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
-        segments =
-            plan_segments(known_frames(source), span.hop, span.frame, min_segment_frames, options.jobs);
+        segments = plan_segments(known_frames(source), span.hop, span.frame, min_segment_frames,
+                                 options.jobs);
     }
-    const auto run = [&](const Segment &segment, RunObserver &observer) {
-        PitchSettings part = settings;
-        part.segment = segment;
-        return run_segment(options, source, segment,
-                           [&](SampleSource &from) { return run_pitch(from, part, observer); });
-    };
-    finish_table(stream, options, source,
-                 run_segments(segments, pitch_columns.size(), run, stream));
+    analyse_segments(options, source, stream, segments, pitch_columns.size(), settings, run_pitch);
     PlotInput input = stream.plot_input();
     input.title = "zid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));
@@ -198,14 +206,8 @@ void run_centroid_command(const Options &options) {
     const auto segments = plan_segments(
         known_frames(source), settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
         settings.fft_size, min_segment_frames, options.jobs);
-    const auto run = [&](const Segment &segment, RunObserver &observer) {
-        CentroidSettings part = settings;
-        part.segment = segment;
-        return run_segment(options, source, segment,
-                           [&](SampleSource &from) { return run_centroid(from, part, observer); });
-    };
-    finish_table(stream, options, source,
-                 run_segments(segments, centroid_columns.size(), run, stream));
+    analyse_segments(options, source, stream, segments, centroid_columns.size(), settings,
+                     run_centroid);
     PlotInput input = stream.plot_input();
     input.title = "morv.centroid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));
