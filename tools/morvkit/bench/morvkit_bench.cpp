@@ -2,8 +2,14 @@
 // and the writers.  Items are input samples (pipelines) or rows (writers).
 #include <benchmark/benchmark.h>
 
-#include <sstream>
+#include <sndfile.h>
 
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "audio_file.hpp"
 #include "centroid_run.hpp"
 #include "host_session.hpp"
 #include "pitch_run.hpp"
@@ -64,6 +70,33 @@ BENCHMARK(BM_WriteRows)
     ->Arg(static_cast<int>(Format::csv))
     ->Arg(static_cast<int>(Format::json))
     ->Unit(benchmark::kMillisecond);
+
+// A 60 s mono WAV of 16-bit samples read as the pitch run reads it, a host vector (64 frames) at
+// a time: what reading costs per input sample, system calls included.
+void BM_ReadFileInVectors(benchmark::State &state) {
+    const auto file = std::filesystem::temp_directory_path() / "morvkit_bench_read.wav";
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE *out = sf_open(file.c_str(), SFM_WRITE, &info);
+        std::vector<double> second(44100);
+        for (std::size_t i = 0; i < second.size(); ++i) second[i] = 0.5 * std::sin(0.05 * i);
+        for (int s = 0; s < 60; ++s) sf_writef_double(out, second.data(), 44100);
+        sf_close(out);
+    }
+    std::vector<double> vector(64);
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        AudioFileSource source(file, {});
+        while (const std::size_t got = source.read(vector))
+            frames += static_cast<std::int64_t>(got);
+    }
+    state.SetItemsProcessed(frames);
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_ReadFileInVectors)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace morvkit
