@@ -50,6 +50,7 @@ TEST_F(Jobs, SegmentsGiveTheBytesOfOnePass) {
     };
     const std::vector<Case> cases = {
         {{"pitch", "--down", "0", "--minfreq", "50"}},
+        {{"pitch", "--down", "0", "--minfreq", "20", "--period", "20"}},  // the FFT path
         {{"pitch", "--down", "1", "--vector", "3", "--period", "3"}},
         {{"pitch", "--vector", "100", "--period", "10"}},
         {{"pitch", "--down", "3", "--vector", "7", "--period", "1"}},
