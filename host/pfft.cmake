@@ -1,12 +1,6 @@
 # The pfft~ container of the stand-in host: its sources join the morvhost library; its tests
-# follow.  kissfft's header-only C++ template does the transforms in double precision; it is a
-# plain header, so the cross build uses the same one (only its own folder goes on the include
-# path, never the rest of the build machine's headers).
-if(NOT TARGET morv_kissfft)
-    find_path(MORV_KISSFFT_INCLUDE kissfft.hh REQUIRED PATH_SUFFIXES kissfft NO_CMAKE_FIND_ROOT_PATH)
-    add_library(morv_kissfft INTERFACE)
-    target_include_directories(morv_kissfft SYSTEM INTERFACE ${MORV_KISSFFT_INCLUDE})
-endif()
+# follow.  kissfft's header-only C++ template (cmake/MorvKissfft.cmake) does the transforms in
+# double precision.
 
 # The window and the twiddles are the same on every platform only if no operation is fused.
 set(spectral_sources ${CMAKE_CURRENT_LIST_DIR}/src/pfft_analysis.cpp

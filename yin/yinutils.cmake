@@ -10,16 +10,10 @@ add_library(yinutils STATIC ${YINUTILS_DIR}/src/yinutils.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_portable.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_fft.cpp)
 # The FFT for long windows: Accelerate on Apple, elsewhere kissfft's header-only template
-# (BSD-3-Clause), compiled into the module; only its own folder goes on the include path, so a
-# cross build takes the same plain header.
+# (cmake/MorvKissfft.cmake), compiled into the module.
 if(APPLE)
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_accelerate.cpp)
 else()
-    if(NOT TARGET morv_kissfft)
-        find_path(MORV_KISSFFT_INCLUDE kissfft.hh REQUIRED PATH_SUFFIXES kissfft NO_CMAKE_FIND_ROOT_PATH)
-        add_library(morv_kissfft INTERFACE)
-        target_include_directories(morv_kissfft SYSTEM INTERFACE ${MORV_KISSFFT_INCLUDE})
-    endif()
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_kiss.cpp)
     set_source_files_properties(${YINUTILS_DIR}/src/yin_fft_kiss.cpp PROPERTIES COMPILE_OPTIONS "-fcx-limited-range")
     target_link_libraries(yinutils PRIVATE morv_kissfft)
