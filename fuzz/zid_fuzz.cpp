@@ -7,7 +7,7 @@
 //   c [VS] [SR]    compile the graph at vector size VS (1..4096) and sample rate SR, starting
 //                  audio if it was off
 //   r [N] PATTERN  run N vectors (up to 256) of the pattern's signal
-//   p [K]          run one call of K frames, fewer than the vector size
+//   p [K]          run one call of K frames, 1 up to the vector size
 //   s              run the scheduler
 //   o [0|1]        mute or unmute the object in the graph
 //   x              switch audio off (the graph goes away)
@@ -89,11 +89,6 @@ class HopCycle {
 class Session {
   public:
     explicit Session(std::string_view args) { retype(args); }
-
-    ~Session() {
-        graph_.reset();
-        box_.reset();
-    }
 
     void step(char op, std::string_view arg) {
         switch (op) {
@@ -212,7 +207,7 @@ class Session {
 
     std::shared_ptr<std::vector<Sent>> sent_ = std::make_shared<std::vector<Sent>>();
     std::unique_ptr<Box> box_;
-    std::unique_ptr<DspGraph> graph_;
+    std::unique_ptr<DspGraph> graph_;  // after the box: it goes first, while the box still exists
     bool compiled_ = false;
     long vector_ = 64;
     Pattern pattern_;
