@@ -56,6 +56,9 @@ void install_interrupt_handlers() {
     // see the flag instead of waiting for a reader that may never come.
     action.sa_flags = 0;
     for (int signal : handled) sigaction(signal, &action, nullptr);
+    // A reader that went away (`morvkit ... | head`) is a write error like any other: reported,
+    // exit 4, temporaries removed, rather than a silent death that leaves them behind.
+    signal(SIGPIPE, SIG_IGN);
 }
 
 int interrupt_signal() {

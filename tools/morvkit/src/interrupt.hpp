@@ -5,7 +5,8 @@
 // the way out and the command exits with 128 + the signal number, as shells expect.  A second
 // signal means "now": the handler removes the temporaries still registered here and ends the
 // process at once, without waiting for a long analysis step to finish.  Child processes that do
-// part of the work receive every signal this process receives.
+// part of the work receive every signal this process receives.  SIGPIPE is ignored, so that a
+// closed pipe on standard output is a write error like any other.
 #pragma once
 
 #include <sys/types.h>

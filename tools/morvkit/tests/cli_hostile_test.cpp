@@ -94,6 +94,18 @@ TEST_F(Hostile, AFifoIsWrittenDirectly) {
     EXPECT_EQ(run.wait().status, 0);
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(fs::is_fifo(fifo));
+
+    // A reader that leaves early: a write error, and the picture's temporary goes too.
+    write_wav(dir / "long.wav", 44100, {sine(220, 44100, 10.0)});
+    RunningCommand cut({"pitch", dir / "long.wav", "--output", fifo, "--plot", dir / "p.svg"});
+    const int early = open(fifo.c_str(), O_RDONLY);
+    ASSERT_GE(early, 0);
+    EXPECT_GT(read(early, buffer, 16), 0);
+    close(early);
+    const auto r = cut.wait();
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("Broken pipe"), std::string::npos) << r.err;
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"fifo", "in.wav", "long.wav"}));
 }
 
 TEST_F(Hostile, WriteErrorsExitWithFourForEveryCommand) {
