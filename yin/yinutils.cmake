@@ -15,7 +15,9 @@ if(APPLE)
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_accelerate.cpp)
 else()
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_kiss.cpp)
-    set_source_files_properties(${YINUTILS_DIR}/src/yin_fft_kiss.cpp PROPERTIES COMPILE_OPTIONS "-fcx-limited-range")
+    # GCC's flag only: clang (the fuzzers' build) does not know it.
+    set_source_files_properties(${YINUTILS_DIR}/src/yin_fft_kiss.cpp PROPERTIES
+                                COMPILE_OPTIONS "$<$<CXX_COMPILER_ID:GNU>:-fcx-limited-range>")
     target_link_libraries(yinutils PRIVATE morv_kissfft)
 endif()
 if(APPLE)
