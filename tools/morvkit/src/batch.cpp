@@ -104,13 +104,17 @@ void run_batch(const Options &options) {
         std::int64_t frames = frames_finished;
         for (std::size_t slot = 0; slot < at_once; ++slot) {
             if (running[slot]) {
+                const std::int64_t counted = reports[slot].frames.load(std::memory_order_relaxed);
                 const auto ended = running[slot]->poll();
                 if (!ended) {
-                    frames += reports[slot].frames.load(std::memory_order_relaxed);
+                    frames += counted;
                     continue;
                 }
+                // Read again: the child may have counted its last frames since.
+                const std::int64_t last = reports[slot].frames.load(std::memory_order_relaxed);
+                frames_finished += last;
+                frames += last;
                 status[job_in_slot[slot]] = *ended;
-                frames_finished += reports[slot].frames.load(std::memory_order_relaxed);
                 running[slot].reset();
                 ++done;
             }
