@@ -97,12 +97,18 @@ void yin_correlate_fft(yin_fft_correlation *plan, const float *frame, float *acf
     double *x = plan->frame.data();
     double *head = plan->prefix.data();
     double energy = 0.0;
+    double head_energy = 0.0;
     for (std::size_t i = 0; i < plan->length; ++i) {
         x[i] = i < samples ? static_cast<double>(frame[i]) : 0.0;
         head[i] = i < lags ? static_cast<double>(frame[i]) : 0.0;
         energy += x[i] * x[i];
+        head_energy += head[i] * head[i];
     }
-    const double bound = kFftErrorFactor * DBL_EPSILON * plan->log2_length * energy;
+    // The error of a transformed product scales with the norms of both operands.  Bounding with
+    // the whole frame's energy alone would leave every lag unsettled whenever the older half is
+    // silent or faint (the start of a stream, every onset) and send them all to the direct sum.
+    const double bound =
+        kFftErrorFactor * DBL_EPSILON * plan->log2_length * std::sqrt(head_energy * energy);
     if (!std::isfinite(bound)) {
         // Infinite or NaN samples: the transform would smear them over every lag.
         yin_correlate(frame, acf, n);

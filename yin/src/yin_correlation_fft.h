@@ -7,9 +7,11 @@
 // in double; each lag is rounded once to float at the end.
 //
 // Accuracy standard: the transform gives every r(tau) as a double within
-//     kFftErrorFactor * DBL_EPSILON * log2(L) * E
-// of the exact sum, E being the sum of the squares of the 2n - 1 frame samples (the largest error
-// seen, on random frames and on 16-bit audio, is below a fifth of that).  Where the rounding of
+//     kFftErrorFactor * DBL_EPSILON * log2(L) * sqrt(H * E)
+// of the exact sum, E being the sum of the squares of the 2n - 1 frame samples and H that of its
+// first n (so the bound never exceeds the same expression with E alone; the largest error seen,
+// on random frames and on 16-bit audio, is below a fifth of it).  A frame whose first n samples
+// are silent transforms to exact zeros.  Where the rounding of
 // that double to float is settled by the bound, it is the result: the float nearest to the exact
 // sum, as the direct path gives it.  Where it is not (the double lies within the bound of a
 // midpoint between two floats, as it does for the exact ties that quantised audio produces, or
