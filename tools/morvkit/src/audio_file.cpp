@@ -153,6 +153,10 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
     if (const auto claimed = claimed_frames(log, info.frames, info.channels * sample_bytes(info)))
         announced_ = claimed;
     channels_ = info.channels;
+    block_frames_ = static_cast<std::size_t>(std::max<std::int64_t>(
+        1, std::min({max_block_frames, max_block_samples / channels_, frames_})));
+    interleaved_.resize(block_frames_ * static_cast<std::size_t>(channels_));
+    block_.resize(block_frames_);
 }
 
 AudioFileSource::~AudioFileSource() = default;
@@ -202,10 +206,8 @@ std::size_t AudioFileSource::read(std::span<double> out) {
 
 bool AudioFileSource::refill() {
     const auto channels = static_cast<std::size_t>(channels_);
-    interleaved_.resize(block_frames * channels);
-    block_.resize(block_frames);
     const sf_count_t got =
-        sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(block_frames));
+        sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(block_frames_));
     block_filled_ = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));
     block_at_ = 0;
     for (std::size_t frame = 0; frame < block_filled_; ++frame) {

@@ -42,8 +42,8 @@ class AudioFileSource : public SampleSource {
 
     double samplerate() const override { return samplerate_; }
     std::int64_t frames() const override { return frames_; }
-    // Served from blocks of `block_frames` frames read at once, so a caller may ask for a vector
-    // at a time without a system call per vector.
+    // Served from blocks of many frames read at once, so a caller may ask for a vector at a time
+    // without a system call per vector.
     std::size_t read(std::span<double> out) override;
     // Moves past the next `frames` frames without delivering them; returns how many there were
     // (fewer at the end).  They count as read.
@@ -55,7 +55,11 @@ class AudioFileSource : public SampleSource {
     std::int64_t frames_read() const { return read_; }
 
   private:
-    static constexpr std::size_t block_frames = 1 << 15;
+    // A block is at most this many frames, and at most this many samples over all channels, so
+    // that a file of many channels does not need a buffer of many megabytes; a short file gets a
+    // block no longer than itself.
+    static constexpr std::int64_t max_block_frames = 1 << 15;
+    static constexpr std::int64_t max_block_samples = 1 << 16;
 
     // Reads the next block; false at the end.
     bool refill();
@@ -70,6 +74,7 @@ class AudioFileSource : public SampleSource {
     std::int64_t read_ = 0;
     int channels_ = 0;
     ChannelChoice choice_;
+    std::size_t block_frames_ = 0;
     std::vector<double> interleaved_;
     std::vector<double> block_;  // the current block, one channel or the mix
     std::size_t block_filled_ = 0, block_at_ = 0;

@@ -95,6 +95,23 @@ TEST(AudioFileErrors, EachProblemHasItsOwnReason) {
     EXPECT_NE(error_of(dir / "empty.wav").find("zero length"), std::string::npos);
 }
 
+TEST(AudioFileSource, ReadsAFileOfManyChannelsAcrossItsBlocks) {
+    // 300 channels keep each block to a couple of hundred frames, so 1000 frames cross several.
+    ScratchDir dir;
+    std::vector<std::vector<double>> channels(300, std::vector<double>(1000));
+    for (std::size_t c = 0; c < channels.size(); ++c)
+        for (std::size_t i = 0; i < 1000; ++i)
+            channels[c][i] = static_cast<double>(i % 7) / 8 - static_cast<double>(c % 2) / 16;
+    write_wav(dir / "many.wav", 8000, channels);
+    AudioFileSource one(dir / "many.wav", {300, false});
+    EXPECT_EQ(read_all(one, 97), channels[299]);
+    AudioFileSource mixed(dir / "many.wav", {1, true});
+    const auto mix = read_all(mixed, 1000);
+    ASSERT_EQ(mix.size(), 1000u);
+    for (std::size_t i = 0; i < mix.size(); ++i)
+        ASSERT_DOUBLE_EQ(mix[i], static_cast<double>(i % 7) / 8 - 1.0 / 32) << i;
+}
+
 TEST(MemorySource, ReadsInBlocksUntilTheEnd) {
     const std::vector<double> samples{1, 2, 3, 4, 5};
     MemorySource source(samples, 8000);
