@@ -153,10 +153,8 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
     if (const auto claimed = claimed_frames(log, info.frames, info.channels * sample_bytes(info)))
         announced_ = claimed;
     channels_ = info.channels;
-    block_frames_ = static_cast<std::size_t>(std::max<std::int64_t>(
+    block_limit_ = static_cast<std::size_t>(std::max<std::int64_t>(
         1, std::min({max_block_frames, max_block_samples / channels_, frames_})));
-    interleaved_.resize(block_frames_ * static_cast<std::size_t>(channels_));
-    block_.resize(block_frames_);
 }
 
 AudioFileSource::~AudioFileSource() = default;
@@ -206,6 +204,12 @@ std::size_t AudioFileSource::read(std::span<double> out) {
 
 bool AudioFileSource::refill() {
     const auto channels = static_cast<std::size_t>(channels_);
+    if (block_frames_ < block_limit_) {
+        block_frames_ =
+            std::min(block_limit_, block_frames_ ? 2 * block_frames_ : first_block_frames);
+        interleaved_.resize(block_frames_ * channels);
+        block_.resize(block_frames_);
+    }
     const sf_count_t got =
         sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(block_frames_));
     block_filled_ = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));

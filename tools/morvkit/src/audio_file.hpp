@@ -56,10 +56,13 @@ class AudioFileSource : public SampleSource {
 
   private:
     // A block is at most this many frames, and at most this many samples over all channels, so
-    // that a file of many channels does not need a buffer of many megabytes; a short file gets a
-    // block no longer than itself.
+    // that a file of many channels does not need a buffer of many megabytes, and never longer than
+    // the file.  It starts at `first_block_frames` and doubles with each block read, so that a
+    // damaged header announcing millions of frames that are not there costs no large buffer,
+    // while a long file soon reads in whole blocks.
     static constexpr std::int64_t max_block_frames = 1 << 15;
     static constexpr std::int64_t max_block_samples = 1 << 16;
+    static constexpr std::size_t first_block_frames = 1 << 10;
 
     // Reads the next block; false at the end.
     bool refill();
@@ -74,7 +77,7 @@ class AudioFileSource : public SampleSource {
     std::int64_t read_ = 0;
     int channels_ = 0;
     ChannelChoice choice_;
-    std::size_t block_frames_ = 0;
+    std::size_t block_frames_ = 0, block_limit_ = 0;
     std::vector<double> interleaved_;
     std::vector<double> block_;  // the current block, one channel or the mix
     std::size_t block_filled_ = 0, block_at_ = 0;
