@@ -1,12 +1,13 @@
 // cost.hpp - what a run will cost, said before it is paid.
 //
-// Some parameters make an analysis enormously expensive (hundreds of thousands of lags, an FFT
-// for every input sample), and the user should hear so before waiting hours.  The models are rough
-// measurements of this tool on an ordinary 2020s core: zid~'s correlation does about 4.5 billion
-// multiply-adds per second (max_lag x window_size per analysis), the stand-in host spends about 12
-// microseconds per vector and scheduler pass, and pfft~'s frame costs about 0.5 ns x N log2 N for
-// the transform plus 1 ns x N around it.  They are meant to be right within a factor of two or
-// three, which is all a warning needs.
+// Some parameters make an analysis enormously expensive (hundreds of thousands of lags analysed
+// every vector, an FFT for every input sample), and the user should hear so before waiting hours.
+// The models are rough measurements of this tool on an ordinary 2020s core: zid~'s correlation
+// does about 4.5 billion multiply-adds per second (max_lag x window_size per analysis) or, for
+// long windows, goes through an FFT at about 4 ns x L log2 L with L = 2 x max_lag, whichever is
+// cheaper; the stand-in host spends about 12 microseconds per vector and scheduler pass, and
+// pfft~'s frame costs about 0.5 ns x N log2 N for the transform plus 1 ns x N around it.  They are
+// meant to be right within a factor of two or three, which is all a warning needs.
 #pragma once
 
 #include <cstdint>
