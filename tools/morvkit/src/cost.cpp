@@ -63,10 +63,11 @@ CostEstimate centroid_cost(double samplerate, long fft_size, long hop, std::int6
     return cost;
 }
 
-std::optional<std::string> cost_warning(const CostEstimate &cost, double input_seconds) {
+std::optional<std::string> cost_warning(const CostEstimate &cost, double input_seconds,
+                                        const std::string &subject) {
     if (!(cost.realtime_factor > costly_realtime_factor))
         return std::nullopt;
-    std::string text = "this run will take about ";
+    std::string text = subject + " will take about ";
     if (std::isfinite(input_seconds) && input_seconds > 0)
         text += duration_text(cost.realtime_factor * input_seconds) + ", ";
     return text + whole(cost.realtime_factor) + " times real time: " + cost.driver;

@@ -31,8 +31,10 @@ CostEstimate centroid_cost(double samplerate, long fft_size, long hop, std::int6
 // Runs costing more than this many seconds per second of input are announced.
 inline constexpr double costly_realtime_factor = 10;
 // The warning for a run over `input_seconds` of audio (NaN when the length is unknown), or
-// none when the run is not costly.
-std::optional<std::string> cost_warning(const CostEstimate &cost, double input_seconds);
+// none when the run is not costly.  `subject` names what will take that long: the input, so that
+// a warning from one of many files says which.
+std::optional<std::string> cost_warning(const CostEstimate &cost, double input_seconds,
+                                        const std::string &subject = "this run");
 // "41 s", "3 min 20 s", "2 h 41 min".
 std::string duration_text(double seconds);
 

@@ -22,7 +22,8 @@ ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::st
 
 void ResultStream::start(const Json &settled) {
     if (cost_)
-        if (const auto warning = cost_warning(cost_(settled), input_seconds_))
+        if (const auto warning = cost_warning(cost_(settled), input_seconds_,
+                                              "'" + head_.value("file", std::string()) + "'"))
             std::cerr << "morvkit: warning: " << *warning << std::endl;
     Json head = head_;
     head.update(settled);

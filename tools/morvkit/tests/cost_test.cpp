@@ -42,6 +42,9 @@ TEST(Cost, OnlyCostlyRunsAreAnnouncedNamingWhatDrivesThem) {
         const auto warning = cost_warning(c.cost, c.seconds);
         EXPECT_EQ(warning.value_or(""), c.expected);
     }
+    EXPECT_EQ(cost_warning(centroid_cost(44100, 65536, 1, 0), nan, "'long.wav'").value_or(""),
+              "'long.wav' will take about 26 times real time: a 65536-point FFT every 1 sample "
+              "(--fft and --overlap)");
 }
 
 TEST(Cost, DurationsReadAsPeopleSayThem) {
