@@ -99,6 +99,7 @@ void run_batch(const Options &options) {
     std::int64_t frames_finished = 0;
     ProgressBar bar(static_cast<std::int64_t>(todo.size()),
                     !options.quiet && isatty(STDERR_FILENO) != 0);
+    const InterruptChecks checks;
     while (done < todo.size()) {
         check_interrupt();
         std::int64_t frames = frames_finished;

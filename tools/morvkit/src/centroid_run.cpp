@@ -65,6 +65,7 @@ std::int64_t run_centroid(SampleSource &source, const CentroidSettings &settings
     const std::int64_t needed = segment.frames_needed(pfft->fft_size() - hop);
     std::int64_t done = 0;
     bool started = false;
+    const InterruptChecks checks;
     while (done < needed) {
         const auto want =
             static_cast<std::size_t>(std::min<std::int64_t>(block.size(), needed - done));

@@ -12,6 +12,10 @@ namespace {
 constexpr int handled[] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<int> first_signal{0};
+// Loops now running that look at the flag; a process that is some command's child says nothing
+// when it stops, its parent does.
+std::atomic<int> checking{0};
+std::atomic<bool> quiet_stop{false};
 
 // A run has at most a table and a plot; a few spare slots cost nothing.  The paths are written
 // before their slot is marked in use, so the handler only ever reads a complete path.
@@ -34,15 +38,25 @@ static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_alw
                   std::atomic<pid_t>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
+void say_stopped(int signal) {
+    const char *text = signal == SIGINT    ? "morvkit: stopped by SIGINT\n"
+                       : signal == SIGTERM ? "morvkit: stopped by SIGTERM\n"
+                                           : "morvkit: stopped by SIGHUP\n";
+    [[maybe_unused]] const auto written = write(STDERR_FILENO, text, std::strlen(text));
+}
+
 extern "C" void on_signal(int signal) {
     pass_on(signal);
     int none = 0;
-    if (first_signal.compare_exchange_strong(none, signal))
+    const bool first = first_signal.compare_exchange_strong(none, signal);
+    if (first && checking.load() > 0)
         return;  // the loops notice at the next vector
     // Only async-signal-safe calls from here on.
     for (int i = 0; i < slot_count; ++i)
         if (in_use[i].load())
             unlink(temporaries[i]);
+    if (first && !quiet_stop.load())
+        say_stopped(signal);
     _exit(128 + first_signal.load());
 }
 
@@ -68,6 +82,14 @@ int interrupt_signal() {
 void check_interrupt() {
     if (const int signal = interrupt_signal())
         throw Interrupted{signal};
+}
+
+InterruptChecks::InterruptChecks() {
+    checking.fetch_add(1);
+}
+
+InterruptChecks::~InterruptChecks() {
+    checking.fetch_sub(1);
 }
 
 int hold_temporary(const char *path) {
@@ -105,6 +127,8 @@ void release_child(int slot) {
 void forget_inherited_cleanup() {
     for (auto &slot : in_use) slot.store(false);
     for (auto &child : children) child.store(0);
+    checking.store(0);
+    quiet_stop.store(true);
 }
 
 }  // namespace morvkit

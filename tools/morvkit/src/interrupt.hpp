@@ -1,10 +1,13 @@
 // interrupt.hpp - stopping a run cleanly when the user or the system asks.
 //
-// SIGINT, SIGTERM and SIGHUP only raise a flag: the analysis loops look at it once per vector
-// (or frame) and leave by throwing Interrupted, so every result file's temporary is removed on
-// the way out and the command exits with 128 + the signal number, as shells expect.  A second
-// signal means "now": the handler removes the temporaries still registered here and ends the
-// process at once, without waiting for a long analysis step to finish.  Child processes that do
+// While an analysis loop runs, SIGINT, SIGTERM and SIGHUP only raise a flag: the loops look at it
+// once per vector (or frame, or child waited for) and leave by throwing Interrupted, so every
+// result file's temporary is removed on the way out and the command exits with 128 + the signal
+// number, as shells expect.  A second signal means "now": the handler removes the temporaries
+// still registered here and ends the process at once, without waiting for a long analysis step
+// to finish.  Outside those loops nothing would look at the flag soon (a decoder can spin for
+// hours on a damaged header while the input is opened), so there the first signal already ends
+// the process at once, saying so.  Child processes that do
 // part of the work receive every signal this process receives.  SIGPIPE is ignored, so that a
 // closed pipe on standard output is a write error like any other.
 #pragma once
@@ -23,6 +26,16 @@ int interrupt_signal();
 // Throws Interrupted when a signal has arrived.
 void check_interrupt();
 
+// Held by a loop that calls check_interrupt at least once per vector: while one is held, a first
+// signal only raises the flag.
+class InterruptChecks {
+  public:
+    InterruptChecks();
+    ~InterruptChecks();
+    InterruptChecks(const InterruptChecks &) = delete;
+    InterruptChecks &operator=(const InterruptChecks &) = delete;
+};
+
 // Registers a temporary file for removal by a second signal.  Returns a slot for `release`, or
 // -1 when every slot is taken (the file is then still removed on a normal exit or a first
 // signal, only not by the emergency exit).
@@ -34,7 +47,8 @@ void release_temporary(int slot);
 int hold_child(pid_t child);
 void release_child(int slot);
 
-// In a child process: forgets the parent's temporaries and children, which are not the child's.
+// In a child process: forgets the parent's temporaries, children and loops, which are not the
+// child's, and leaves saying why it stopped to the parent.
 void forget_inherited_cleanup();
 
 }  // namespace morvkit

@@ -116,6 +116,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
     const auto *record = box->as<yin_t>();
     const std::int64_t needed = segment.frames_needed(0);
     bool started = false;
+    const InterruptChecks checks;
     while (done < needed) {
         const auto want =
             static_cast<std::size_t>(std::min<std::int64_t>(settings.vector_size, needed - done));

@@ -98,6 +98,7 @@ std::int64_t run_segments(const std::vector<Segment> &segments, std::size_t colu
     if (segments.size() <= 1)
         return run(segments.empty() ? Segment{} : segments[0], observer);
 
+    const InterruptChecks checks;
     SharedReports reports(segments.size());
     std::vector<FilePointer> spools;
     std::vector<std::unique_ptr<ChildProcess>> children;  // stopped and reaped however we leave

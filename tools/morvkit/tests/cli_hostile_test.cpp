@@ -157,6 +157,23 @@ TEST_F(Hostile, SignalsStopTheRunRemoveTemporariesAndExitWith128PlusTheSignal) {
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"in.wav", "long.wav"}));
     }
+
+    // Before the analysis nothing looks at the flag (a decoder may spin on a damaged header for
+    // hours), so one signal must do: here the input is a FIFO without a writer, whose opening
+    // blocks until one comes.
+    const auto fifo = dir / "fifo.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    RunningCommand blocked({"pitch", fifo, "--output", dir / "out.csv"});
+    const auto wchan = "/proc/" + std::to_string(blocked.pid()) + "/wchan";
+    for (int i = 0; i < 6000 && testing::read_text(wchan) != "wait_for_partner"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    blocked.signal(SIGINT);
+    // Should the signal have been left pending, a writer ends the wait instead of the test's.
+    if (const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+        close(fd);
+    const auto r = blocked.wait();
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(r.err, "morvkit: stopped by SIGINT\n");
 }
 
 TEST_F(Hostile, DamagedAudioIsAnalysedAsFarAsItGoesWithOneWarning) {

@@ -26,6 +26,7 @@ class RunningCommand {
     explicit RunningCommand(const std::vector<std::string> &args);
     ~RunningCommand();  // kills it if it still runs
     void signal(int signal) const;
+    int pid() const { return pid_; }
     // What it has written to standard error so far.
     std::string err() const;
     CommandResult wait();
