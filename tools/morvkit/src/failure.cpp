@@ -1,28 +1,11 @@
 #include "failure.hpp"
 
-#include <csignal>
 #include <new>
 
 #include "errors.hpp"
 #include "interrupt.hpp"
 
 namespace morvkit {
-namespace {
-
-const char *signal_name(int signal) {
-    switch (signal) {
-        case SIGINT:
-            return "SIGINT";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGHUP:
-            return "SIGHUP";
-        default:
-            return "a signal";
-    }
-}
-
-}  // namespace
 
 Failure describe_failure(std::exception_ptr failure) {
     try {

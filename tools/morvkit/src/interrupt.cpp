@@ -38,11 +38,16 @@ static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_alw
                   std::atomic<pid_t>::is_always_lock_free,
               "the signal handler needs lock-free atomics");
 
+// One write, as the orderly path's line; memcpy and strlen are safe in a handler, streams not.
 void say_stopped(int signal) {
-    const char *text = signal == SIGINT    ? "morvkit: stopped by SIGINT\n"
-                       : signal == SIGTERM ? "morvkit: stopped by SIGTERM\n"
-                                           : "morvkit: stopped by SIGHUP\n";
-    [[maybe_unused]] const auto written = write(STDERR_FILENO, text, std::strlen(text));
+    char line[64] = "morvkit: stopped by ";
+    std::size_t length = std::strlen(line);
+    const char *name = signal_name(signal);
+    const std::size_t n = std::strlen(name);
+    std::memcpy(line + length, name, n);
+    length += n;
+    line[length++] = '\n';
+    [[maybe_unused]] const auto written = write(STDERR_FILENO, line, length);
 }
 
 extern "C" void on_signal(int signal) {
@@ -73,6 +78,19 @@ void install_interrupt_handlers() {
     // A reader that went away (`morvkit ... | head`) is a write error like any other: reported,
     // exit 4, temporaries removed, rather than a silent death that leaves them behind.
     signal(SIGPIPE, SIG_IGN);
+}
+
+const char *signal_name(int signal) {
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "a signal";
+    }
 }
 
 int interrupt_signal() {

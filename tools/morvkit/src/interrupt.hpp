@@ -23,6 +23,8 @@ struct Interrupted {
 void install_interrupt_handlers();
 // The first signal received, or 0.
 int interrupt_signal();
+// "SIGINT", "SIGTERM", "SIGHUP" (safe to call in a signal handler).
+const char *signal_name(int signal);
 // Throws Interrupted when a signal has arrived.
 void check_interrupt();
 
