@@ -2,41 +2,43 @@
 #
 # yinutils is a static library without any host dependency, so the zid~ module and the tests both
 # link it.  The portable correlation routine is always built (the tests use it as the reference);
-# on Apple the estimator correlates with Accelerate instead.
+# on Apple the estimator correlates and transforms with Accelerate instead.
 set(YINUTILS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(yinutils STATIC ${YINUTILS_DIR}/src/yinutils.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_dispatch.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_portable.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_fft.cpp)
-# The FFT for long windows: Accelerate on Apple, elsewhere kissfft's header-only template
-# (cmake/MorvKissfft.cmake), compiled into the module.
+# The FFT for long windows and the direct correlation's fastest routine.  The Apple code paths
+# (Accelerate's vDSP_fft_zripD and vDSP_conv) on Apple; elsewhere kissfft's header-only template
+# (cmake/MorvKissfft.cmake), compiled into the module, and the x86 vector variants where they apply.
 if(APPLE)
-    target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_accelerate.cpp)
+    target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_accelerate.cpp
+                                    ${YINUTILS_DIR}/src/yin_correlation_accelerate.cpp)
+    target_compile_definitions(yinutils PUBLIC MORV_YIN_ACCELERATE)
+    target_link_libraries(yinutils PUBLIC morv_accelerate)
 else()
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_kiss.cpp)
     # GCC's flag only: clang (the fuzzers' build) does not know it.
     set_source_files_properties(${YINUTILS_DIR}/src/yin_fft_kiss.cpp PROPERTIES
                                 COMPILE_OPTIONS "$<$<CXX_COMPILER_ID:GNU>:-fcx-limited-range>")
     target_link_libraries(yinutils PRIVATE morv_kissfft)
-endif()
-if(APPLE)
-    target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_correlation_accelerate.cpp)
-    target_link_libraries(yinutils PUBLIC "-framework Accelerate")
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|x64)$")
-    # The vector variants: only their own files get the instruction sets, so the rest of the
-    # module still runs on any x86-64; the dispatcher picks one at load time from what the CPU has.
-    set(avx2 ${YINUTILS_DIR}/src/yin_correlation_avx2.cpp)
-    set(avx512 ${YINUTILS_DIR}/src/yin_correlation_avx512.cpp)
-    target_sources(yinutils PRIVATE ${avx2} ${avx512})
-    set_source_files_properties(${avx2} PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma")
-    set_source_files_properties(${avx512} PROPERTIES COMPILE_OPTIONS "-mavx512f")
-    if(MINGW)
-        # Win64 GCC cannot realign the stack for 32- and 64-byte vectors: spill them unaligned.
-        set_property(SOURCE ${avx2} ${avx512} APPEND PROPERTY COMPILE_OPTIONS
-                     "-Wa,-muse-unaligned-vector-move")
+    if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|x64)$")
+        # The vector variants: only their own files get the instruction sets, so the rest of the
+        # module still runs on any x86-64; the dispatcher picks one at load time from what the
+        # CPU has.
+        set(avx2 ${YINUTILS_DIR}/src/yin_correlation_avx2.cpp)
+        set(avx512 ${YINUTILS_DIR}/src/yin_correlation_avx512.cpp)
+        target_sources(yinutils PRIVATE ${avx2} ${avx512})
+        set_source_files_properties(${avx2} PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma")
+        set_source_files_properties(${avx512} PROPERTIES COMPILE_OPTIONS "-mavx512f")
+        if(MINGW)
+            # Win64 GCC cannot realign the stack for 32- and 64-byte vectors: spill them unaligned.
+            set_property(SOURCE ${avx2} ${avx512} APPEND PROPERTY COMPILE_OPTIONS
+                         "-Wa,-muse-unaligned-vector-move")
+        endif()
+        target_compile_definitions(yinutils PRIVATE MORV_YIN_X86_VARIANTS)
     endif()
-    target_compile_definitions(yinutils PRIVATE MORV_YIN_X86_VARIANTS)
 endif()
 target_include_directories(yinutils PUBLIC ${YINUTILS_DIR}/src)
 set_target_properties(yinutils PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -6,7 +6,7 @@
 // accumulates in single precision, so its last bits may differ from the portable routine's.
 #include "yin_correlation_kernels.h"
 
-#include <Accelerate/Accelerate.h>
+#include "accelerate_vdsp.h"
 
 void yin_correlate_accelerate(const float *frame, float *acf, int n) {
     if (n <= 0) {

@@ -43,7 +43,7 @@ const Variant kVariants[] = {
     {"avx2", yin_correlate_avx2, has_avx2, 320},
     {"avx512", yin_correlate_avx512, has_avx512, 800},
 #endif
-#if defined(__APPLE__)
+#if defined(MORV_YIN_ACCELERATE)
     {"accelerate", yin_correlate_accelerate, always, 800},
 #endif
 };

@@ -18,6 +18,6 @@ void yin_correlate_portable_lags(const float *frame, float *acf, std::size_t n,
 void yin_correlate_avx2(const float *frame, float *acf, int n);
 void yin_correlate_avx512(const float *frame, float *acf, int n);
 #endif
-#if defined(__APPLE__)
+#if defined(MORV_YIN_ACCELERATE)
 void yin_correlate_accelerate(const float *frame, float *acf, int n);
 #endif

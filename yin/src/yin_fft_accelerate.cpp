@@ -3,7 +3,7 @@
 // vDSP keeps a real sequence as split complex (even samples in realp, odd in imagp) and packs a
 // spectrum as yin_fft.h does (X[0] in realp[0], X[L/2] in imagp[0]).  Its forward transform gives
 // twice the DFT, so the result is halved; its inverse gives the unscaled sum, as yin_fft.h wants.
-#include <Accelerate/Accelerate.h>
+#include "accelerate_vdsp.h"
 
 #include <cstdint>
 #include <new>

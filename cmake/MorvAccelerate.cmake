@@ -1,0 +1,10 @@
+# morv_accelerate: Accelerate's vDSP for the code that calls it (zid~'s Apple paths).
+#
+# The sources include host/accelerate/accelerate_vdsp.h, which takes Apple's own header where it
+# exists and otherwise declares the few routines used, from their documented prototypes.  On Apple
+# the routines come from the system framework.
+add_library(morv_accelerate INTERFACE)
+target_include_directories(morv_accelerate INTERFACE ${PROJECT_SOURCE_DIR}/host/accelerate)
+if(APPLE)
+    target_link_libraries(morv_accelerate INTERFACE "-framework Accelerate")
+endif()
