@@ -1,6 +1,7 @@
 #include "audio_file.hpp"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -88,10 +89,18 @@ int sample_bytes(const SF_INFO &info) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path &file, const std::string &why) {
-    throw Error(ExitStatus::input, "'" + file.string() + "' " + why);
+    throw Error(ExitStatus::input, input_name(file) + " " + why);
 }
 
 }  // namespace
+
+bool is_standard_input(const std::filesystem::path &file) {
+    return file == "-";
+}
+
+std::string input_name(const std::filesystem::path &file) {
+    return is_standard_input(file) ? "standard input" : "'" + file.string() + "'";
+}
 
 struct AudioFileSource::Handle {
     SNDFILE *file = nullptr;
@@ -105,6 +114,14 @@ struct AudioFileSource::Handle {
 
 AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoice choice)
     : handle_(std::make_unique<Handle>()), choice_(choice) {
+    if (is_standard_input(file)) {
+        // A terminal would wait for keystrokes that never make audio.
+        if (isatty(STDIN_FILENO))
+            fail(file, "is a terminal; pipe the audio in, or name a file");
+        handle_->file = sf_open_fd(STDIN_FILENO, SFM_READ, &handle_->info, SF_FALSE);
+        accept(file, choice);
+        return;
+    }
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
     if (!std::filesystem::exists(status))
@@ -133,7 +150,9 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
              std::string("is not an audio file that can be read (") + sf_strerror(nullptr) + ")");
     }
     const SF_INFO &info = handle_->info;
-    if (info.frames <= 0)
+    // A stream's length is a placeholder (see the header); an empty one is found at its end.
+    const bool stream = !info.seekable;
+    if (info.frames <= 0 && !stream)
         fail(file, "holds no audio (zero length)");
     if (info.samplerate <= 0)
         fail(file, "declares no valid sample rate");
@@ -144,15 +163,20 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
                        (info.channels == 1 ? " channel" : " channels") + "; there is no channel " +
                        std::to_string(choice.channel));
     samplerate_ = info.samplerate;
-    frames_ = info.frames;
-    // Streams that cannot tell their length (a cut Ogg file, say) report the largest count.
+    frames_ = stream ? 0 : info.frames;
+    channels_ = info.channels;
+    if (stream) {
+        block_limit_ = static_cast<std::size_t>(
+            std::max<std::int64_t>(1, std::min(max_block_frames, max_block_samples / channels_)));
+        return;
+    }
+    // Files that cannot tell their length (a cut Ogg file, say) report the largest count.
     if (info.frames < std::numeric_limits<sf_count_t>::max())
         announced_ = info.frames;
     char log[16384] = "";
     sf_command(handle_->file, SFC_GET_LOG_INFO, log, sizeof log);
     if (const auto claimed = claimed_frames(log, info.frames, info.channels * sample_bytes(info)))
         announced_ = claimed;
-    channels_ = info.channels;
     block_limit_ = static_cast<std::size_t>(std::max<std::int64_t>(
         1, std::min({max_block_frames, max_block_samples / channels_, frames_})));
 }

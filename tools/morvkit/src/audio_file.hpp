@@ -13,6 +13,11 @@
 // data chunk that runs past the end of the file), so the caller can say what is missing.  Headers
 // that announce no length at all (a cut Ogg stream, a streamed WAV's all-ones chunk size)
 // announce nothing; `frames` is what libsndfile reports either way.
+//
+// "-" names standard input, as for most command-line tools: anything libsndfile decodes from a
+// stream without seeking (WAV, AU, AIFF, ...).  A program writing to a pipe cannot go back to
+// fill in the length, so it leaves a placeholder there (ffmpeg all ones, others zero or a guess):
+// a stream announces no length, and is read to its end.
 #pragma once
 
 #include <cstddef>
@@ -21,11 +26,16 @@
 #include <optional>
 #include <string_view>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "sample_source.hpp"
 
 namespace morvkit {
+
+bool is_standard_input(const std::filesystem::path &file);
+// How messages name an input: 'voice.wav', or standard input.
+std::string input_name(const std::filesystem::path &file);
 
 struct ChannelChoice {
     int channel = 1;  // 1-based; ignored when mixing
@@ -41,6 +51,7 @@ class AudioFileSource : public SampleSource {
     ~AudioFileSource() override;
 
     double samplerate() const override { return samplerate_; }
+    // What libsndfile reports; 0 for a stream, whose length is not known before its end.
     std::int64_t frames() const override { return frames_; }
     // Served from blocks of many frames read at once, so a caller may ask for a vector at a time
     // without a system call per vector.

@@ -55,7 +55,9 @@ struct Outputs {
             plot.emplace(*options.plot);
         const Place table_place = place_of(table);
         if (input) {
-            const Place input_place{identity_of(*input), {}};
+            // Standard input may be a file redirected in: the one it is.
+            const Place input_place{
+                identity_of(is_standard_input(*input) ? "/dev/stdin" : *input), {}};
             if (table_place.same_as(input_place))
                 throw Error(ExitStatus::output,
                             "cannot write " + table.name() + ": it is the input file");
@@ -90,7 +92,7 @@ Json source_head(const Options &options, const AudioFileSource &source) {
 // announced when that differs.  A file that decoded to nothing is refused like an empty one.
 void finish_table(ResultStream &stream, const Options &options, const AudioFileSource &source,
                   std::int64_t frames_read) {
-    const std::string file = "'" + options.input.string() + "'";
+    const std::string file = input_name(options.input);
     if (frames_read == 0)
         throw Error(ExitStatus::input, file + " holds no audio (zero length)");
     Json tail;
@@ -109,9 +111,11 @@ void finish_table(ResultStream &stream, const Options &options, const AudioFileS
 constexpr std::int64_t min_segment_frames = 1 << 15;
 
 // The frames an input surely holds, for cutting it into segments: 0 when its header announces
-// no length.
-std::int64_t known_frames(const AudioFileSource &source) {
-    return source.announced_frames() ? std::min(*source.announced_frames(), source.frames()) : 0;
+// no length, and for standard input, which a segment's process cannot open again.
+std::int64_t known_frames(const Options &options, const AudioFileSource &source) {
+    if (is_standard_input(options.input) || !source.announced_frames())
+        return 0;
+    return std::min(*source.announced_frames(), source.frames());
 }
 
 // Runs `analyse` over a segment of the input: the first segment on the source already open here,
@@ -175,9 +179,9 @@ void run_pitch_command(const Options &options) {
                         ResultStream::Picture::pitch, source.announced_frames().value_or(0),
                         samplerate, options.quiet, cost);
     std::vector<Segment> segments{Segment{}};
-    if (options.jobs > 1 && known_frames(source) > 0) {
+    if (options.jobs > 1 && known_frames(options, source) > 0) {
         const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
-        segments = plan_segments(known_frames(source), span.hop, span.frame, min_segment_frames,
+        segments = plan_segments(known_frames(options, source), span.hop, span.frame, min_segment_frames,
                                  options.jobs);
     }
     analyse_segments(options, source, stream, segments, pitch_columns.size(), settings, run_pitch);
@@ -204,7 +208,7 @@ void run_centroid_command(const Options &options) {
     const CentroidSettings settings{options.fft_size, options.overlap, options.amplitude, {}};
     // Frames are whole within a segment, so a segment needs no warm-up; it is at least a frame.
     const auto segments = plan_segments(
-        known_frames(source), settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
+        known_frames(options, source), settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
         settings.fft_size, min_segment_frames, options.jobs);
     analyse_segments(options, source, stream, segments, centroid_columns.size(), settings,
                      run_centroid);

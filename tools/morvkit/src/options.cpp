@@ -122,7 +122,7 @@ Options parse_options(int argc, const char *const *argv) {
             ->allow_extra_args(false);
     };
     const auto file_input = [&](CLI::App *cmd) {
-        cmd->add_option("FILE", options.inputs, "Audio files (WAV, AIFF, FLAC, ...)")->required();
+        cmd->add_option("FILE", options.inputs, "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")->required();
         auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
                        ->type_name("N");
         cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
@@ -194,6 +194,10 @@ Options parse_options(int argc, const char *const *argv) {
     if (!shard.empty())
         options.shard = parse_shard(shard);
     if (options.output_dir) {
+        if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end())
+            throw Error(ExitStatus::usage,
+                        "--output-dir takes files by name; '-' (standard input) is analysed "
+                        "alone, to --output or standard output");
         if (!output.empty() || !plot.empty())
             throw Error(ExitStatus::usage,
                         "--output-dir: writes one result per FILE; --output and --plot do not go "

@@ -3,6 +3,8 @@
 #include <iostream>
 #include <limits>
 
+#include "audio_file.hpp"
+
 namespace morvkit {
 
 ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::string> columns,
@@ -23,7 +25,7 @@ ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::st
 void ResultStream::start(const Json &settled) {
     if (cost_)
         if (const auto warning = cost_warning(cost_(settled), input_seconds_,
-                                              "'" + head_.value("file", std::string()) + "'"))
+                                              input_name(head_.value("file", std::string()))))
             std::cerr << "morvkit: warning: " << *warning << std::endl;
     Json head = head_;
     head.update(settled);

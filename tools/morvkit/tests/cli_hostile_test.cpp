@@ -200,15 +200,19 @@ TEST_F(Hostile, DamagedAudioIsAnalysedAsFarAsItGoesWithOneWarning) {
         int status;
         std::string err;
         Json frames, announced;
+        bool piped = false;  // through standard input, which announces no length
     };
     const std::vector<Case> cases = {
         {"cut.wav", 0, "announces 4410 frames but holds only 8; analysed those", 8, 4410},
         {"cut.aiff", 0, "announces 4410 frames but holds only 410; analysed those", 410, 4410},
         {"cut.flac", 3, "holds no audio", nullptr, nullptr},
         {"streamed.wav", 0, "", 4410, nullptr},
+        {"streamed.wav", 0, "", 4410, nullptr, true},
+        {"cut.wav", 0, "", 8, nullptr, true},
     };
     for (const auto &c : cases) {
-        const auto r = run_morvkit({"pitch", dir / c.file, "--format", "json"});
+        const auto r = c.piped ? run_morvkit_piped(dir / c.file, {"pitch", "-", "--format", "json"})
+                               : run_morvkit({"pitch", dir / c.file, "--format", "json"});
         EXPECT_EQ(r.status, c.status) << c.file << ": " << r.err;
         if (c.err.empty())
             EXPECT_EQ(r.err, "") << c.file;

@@ -1,6 +1,7 @@
 // morvkit with --jobs and with several files: the same bytes as one pass, one result per input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "run_command.hpp"
@@ -72,6 +73,13 @@ TEST_F(Jobs, SegmentsGiveTheBytesOfOnePass) {
             const auto split = ok(args);
             EXPECT_EQ(split.out, one_pass.out) << args[0] << " " << args[2] << " --jobs " << jobs;
             EXPECT_EQ(split.err, one_pass.err);
+        }
+        // Standard input is read in one pass, whatever --jobs says; JSON names the input "-".
+        if (std::find(args.begin(), args.end(), "json") == args.end()) {
+            args[1] = "-";
+            const auto piped = run_morvkit_piped(c.short_input ? short_file : long_file, args);
+            EXPECT_EQ(piped.status, 0) << piped.err;
+            EXPECT_EQ(piped.out, one_pass.out) << args[0] << " " << args[2] << " from a pipe";
         }
     }
 }

@@ -61,6 +61,9 @@ TEST_F(BadInput, UnusableAudioExitsWithThree) {
     EXPECT_EQ(fails_with(3, {"pitch", good, "--channel", "2"}),
               "morvkit: '" + good.string() + "' has 1 channel; there is no channel 2\n");
     EXPECT_NE(fails_with(3, {"centroid", dir.path()}).find("is a directory"), std::string::npos);
+    const auto piped = run_morvkit_piped(dir / "text.wav", {"pitch", "-"});
+    EXPECT_EQ(piped.status, 3);
+    EXPECT_NE(piped.err.find("standard input is not an audio file"), std::string::npos);
 }
 
 TEST_F(BadInput, UnwritableOutputExitsWithFourAndLeavesNoFile) {

@@ -137,6 +137,7 @@ TEST(Options, SeveralFilesGoToAnOutputFolder) {
         {{"pitch", "a.wav", "--output-dir", "o", "--shard", "3/2"}, "'3' is out of range (1 to 2)"},
         {{"pitch", "a.wav", "--output-dir", "o", "--shard", "2"}, "'2' is not I/N"},
         {{"pitch", "a.wav", "--jobs", "0"}, "--jobs: '0' is out of range (1 to 1024)"},
+        {{"centroid", "a.wav", "-", "--output-dir", "o"}, "'-' (standard input) is analysed alone"},
     };
     for (const auto &[args, message] : refused)
         EXPECT_NE(usage_error(args).find(message), std::string::npos) << message;

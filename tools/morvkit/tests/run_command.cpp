@@ -16,9 +16,32 @@ namespace morvkit::testing {
 
 namespace {
 
-// Starts the command with its standard output and error in files.
+// Standard input as a pipe that a process of its own fills with the file's bytes, so that the
+// command cannot seek it.
+void feed_through_pipe(const std::filesystem::path &file) {
+    int ends[2];
+    if (pipe(ends) != 0)
+        _exit(127);
+    if (fork() == 0) {
+        close(ends[0]);
+        const std::string bytes = read_text(file);
+        for (std::size_t at = 0; at < bytes.size();) {
+            const ssize_t n = write(ends[1], bytes.data() + at, bytes.size() - at);
+            if (n <= 0)
+                _exit(0);  // the reader has gone
+            at += static_cast<std::size_t>(n);
+        }
+        _exit(0);
+    }
+    close(ends[1]);
+    dup2(ends[0], STDIN_FILENO);
+    close(ends[0]);
+}
+
+// Starts the command with its standard output and error in files, and its standard input piped
+// from `in` when given.
 pid_t start(const std::vector<std::string> &args, const std::string &out, bool append,
-            const std::filesystem::path &err) {
+            const std::filesystem::path &err, const std::filesystem::path &in = {}) {
     std::vector<std::string> argv_text{MORVKIT_EXE};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char *> argv;
@@ -36,6 +59,8 @@ pid_t start(const std::vector<std::string> &args, const std::string &out, bool a
             _exit(127);
         dup2(out_fd, STDOUT_FILENO);
         dup2(err_fd, STDERR_FILENO);
+        if (!in.empty())
+            feed_through_pipe(in);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -55,6 +80,16 @@ CommandResult run_morvkit(const std::vector<std::string> &args, const std::strin
     ScratchDir dir;
     CommandResult result;
     result.status = wait_for(start(args, out, append, dir / "stderr"));
+    result.err = read_text(dir / "stderr");
+    return result;
+}
+
+CommandResult run_morvkit_piped(const std::filesystem::path &in,
+                                const std::vector<std::string> &args) {
+    ScratchDir dir;
+    CommandResult result;
+    result.status = wait_for(start(args, dir / "stdout", false, dir / "stderr", in));
+    result.out = read_text(dir / "stdout");
     result.err = read_text(dir / "stderr");
     return result;
 }
