@@ -166,6 +166,8 @@ void run_pitch_command(const Options &options) {
     Json head = source_head(options, source);
     head["box"] = settings.box_text;
     head["vector_size"] = settings.vector_size;
+    const PitchPresentation presentation(options.unit, options.a4, options.gates);
+    head.update(presentation.describe());
     const double samplerate = source.samplerate();
     const auto cost = [&](const Json &settled) {
         const auto &g = settled["geometry"];
@@ -173,11 +175,11 @@ void run_pitch_command(const Options &options) {
                           g.value("max_lag", 0L), g.value("window_size", 0L),
                           g.value("hop_size", 0L), settled["parameters"].value("period", 0.0));
     };
-    ResultStream stream(outputs.table, options.format, pitch_columns, std::move(head),
-                        "host logical time (s) when the scheduler delivered the analysis; none "
-                        "after the end of the input",
-                        ResultStream::Picture::pitch, source.announced_frames().value_or(0),
-                        samplerate, options.quiet, cost);
+    ResultStream stream(outputs.table, options.format, presentation,
+                        {std::move(head),
+                         "host logical time (s) when the scheduler delivered the analysis; none "
+                         "after the end of the input",
+                         source.announced_frames().value_or(0), samplerate, options.quiet, cost});
     std::vector<Segment> segments{Segment{}};
     if (options.jobs > 1 && known_frames(options, source) > 0) {
         const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
@@ -202,9 +204,9 @@ void run_centroid_command(const Options &options) {
         return centroid_cost(samplerate, g.value("fft_size", 0L), g.value("hop", 0L),
                              source.announced_frames().value_or(0));
     };
-    ResultStream stream(outputs.table, options.format, centroid_columns, std::move(head),
-                        "centre of the frame's window (s)", ResultStream::Picture::centroid,
-                        source.announced_frames().value_or(0), samplerate, options.quiet, cost);
+    ResultStream stream(outputs.table, options.format, centroid_columns,
+                        {std::move(head), "centre of the frame's window (s)",
+                         source.announced_frames().value_or(0), samplerate, options.quiet, cost});
     const CentroidSettings settings{options.fft_size, options.overlap, options.amplitude, {}};
     // Frames are whole within a segment, so a segment needs no warm-up; it is at least a frame.
     const auto segments = plan_segments(

@@ -110,6 +110,7 @@ Options parse_options(int argc, const char *const *argv) {
     // gets the same kind of message.
     std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
     std::string output, plot, jobs, shard, output_dir;
+    std::string unit, a4, min_periodicity, min_level;
     std::vector<std::string> modules;
 
     const auto common = [&](CLI::App *cmd) {
@@ -156,6 +157,16 @@ Options parse_options(int argc, const char *const *argv) {
     pitch->add_option("--threshold", threshold, "Sent as the message \"threshold\"")
         ->type_name("T");
     pitch->add_option("--vector", vector, "Host vector size (default 64)")->type_name("N");
+    pitch->add_option("--unit", unit, "Frequency column: hz (default) or midi (69 = A4)")
+        ->type_name("hz|midi");
+    pitch->add_option("--a4", a4, "With --unit midi: the frequency of A4, Hz (default 440)")
+        ->type_name("HZ");
+    pitch->add_option("--min-periodicity", min_periodicity,
+                      "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
+        ->type_name("P");
+    pitch->add_option("--min-level", min_level,
+                      "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
+        ->type_name("DB");
 
     auto *centroid =
         app.add_subcommand("centroid", "Spectral centroid with morv.centroid~ in pfft~");
@@ -234,6 +245,26 @@ Options parse_options(int argc, const char *const *argv) {
         options.period = parse_number("--period", period);
     if (!threshold.empty())
         options.threshold = parse_number("--threshold", threshold);
+    if (unit == "midi")
+        options.unit = FrequencyUnit::midi;
+    else if (unit == "hz")
+        options.unit = FrequencyUnit::hz;
+    else if (!unit.empty())
+        usage("--unit", unit, "is not hz or midi");
+    if (!a4.empty()) {
+        options.a4 = parse_number("--a4", a4);
+        if (!(options.a4 > 0))
+            usage("--a4", a4, "is not a frequency above 0");
+        if (options.unit != FrequencyUnit::midi)
+            throw Error(ExitStatus::usage, "--a4 applies to --unit midi");
+    }
+    if (!min_periodicity.empty()) {
+        options.gates.min_periodicity = parse_number("--min-periodicity", min_periodicity);
+        if (*options.gates.min_periodicity < 0 || *options.gates.min_periodicity > 1)
+            usage("--min-periodicity", min_periodicity, "is out of range (0 to 1)");
+    }
+    if (!min_level.empty())
+        options.gates.min_level = parse_number("--min-level", min_level);
     if (!vector.empty())
         options.vector_size = parse_whole("--vector", vector, 1, max_vector_size);
     if (!fft.empty()) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "audio_file.hpp"
+#include "pitch_presentation.hpp"
 #include "writers.hpp"
 
 namespace morvkit {
@@ -51,6 +52,9 @@ struct Options {
     std::optional<std::string> box;
     std::optional<double> down, minfreq, period, threshold;
     long vector_size = 64;
+    std::optional<FrequencyUnit> unit;
+    double a4 = 440;
+    VoicingGates gates;
 
     // centroid
     long fft_size = 1024;

@@ -135,13 +135,15 @@ void draw_dots(cairo_t *cr, const Panel &p, const std::vector<double> &time,
     }
 }
 
+constexpr double unvoiced_grey = 0.7;
+
 // A key in the panel's top right corner: one swatch per series shown.
-void draw_legend(cairo_t *cr, const Panel &p, bool truth) {
+void draw_legend(cairo_t *cr, const Panel &p, bool truth, bool unvoiced) {
     cairo_set_font_size(cr, 11);
     double y = p.y + 14;
     const double x = p.x + p.width - 210;
     cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
-    cairo_rectangle(cr, x - 6, p.y + 4, 210, truth ? 36 : 20);
+    cairo_rectangle(cr, x - 6, p.y + 4, 210, 20 + (truth ? 16 : 0) + (unvoiced ? 16 : 0));
     cairo_fill(cr);
     if (truth) {
         cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
@@ -158,6 +160,14 @@ void draw_legend(cairo_t *cr, const Panel &p, bool truth) {
     cairo_fill(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     text_at(cr, x + 22, y, "estimate (opacity: periodicity)", 0, 0.5);
+    if (unvoiced) {
+        y += 16;
+        cairo_set_source_rgb(cr, unvoiced_grey, unvoiced_grey, unvoiced_grey);
+        cairo_arc(cr, x + 8, y, 2.5, 0, 2 * M_PI);
+        cairo_fill(cr);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        text_at(cr, x + 22, y, "unvoiced (below a gate)", 0, 0.5);
+    }
 }
 
 }  // namespace
@@ -217,13 +227,14 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 
     Range time = extent(
-        {&input.pitch_time, &input.periodicity_time, &input.truth_time, &input.centroid_time},
+        {&input.pitch_time, &input.unvoiced_time, &input.periodicity_time, &input.truth_time,
+         &input.centroid_time},
         false);
     time.low = std::min(time.low, 0.0);
     if (!(time.high > time.low))
         time = {0, 1};
 
-    Range freq = extent({&input.frequency, &input.truth_frequency}, true);
+    Range freq = extent({&input.frequency, &input.unvoiced_frequency, &input.truth_frequency}, true);
     if (!(freq.high > 0))
         freq = {50, 2000};
     freq = {std::max(freq.low / 1.25, 1.0), std::max(freq.high * 1.25, 2.0)};
@@ -260,9 +271,11 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
         cairo_set_line_width(cr, 2);
         cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
         draw_line(cr, fp, input.truth_time, input.truth_frequency);
+        draw_dots(cr, fp, input.unvoiced_time, input.unvoiced_frequency, nullptr, unvoiced_grey,
+                  unvoiced_grey, unvoiced_grey);
         draw_dots(cr, fp, input.pitch_time, input.frequency, &input.periodicity, 0.1, 0.3, 0.8);
-        if (!input.frequency.empty())
-            draw_legend(cr, fp, !input.truth_frequency.empty());
+        if (!input.frequency.empty() || !input.unvoiced_frequency.empty())
+            draw_legend(cr, fp, !input.truth_frequency.empty(), !input.unvoiced_frequency.empty());
         cairo_set_line_width(cr, 1.2);
         cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
         draw_line(cr, pp, input.periodicity_time, input.periodicity_line);

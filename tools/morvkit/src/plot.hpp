@@ -21,6 +21,7 @@ namespace morvkit {
 struct PlotInput {
     std::string title;
     std::vector<double> pitch_time, frequency, periodicity;  // dots; periodicity sets opacity
+    std::vector<double> unvoiced_time, unvoiced_frequency;   // grey dots: analyses gated out
     std::vector<double> periodicity_time, periodicity_line;  // the periodicity panel
     std::vector<double> truth_time, truth_frequency;  // optional reference pitch (the demo's)
     std::vector<double> centroid_time, centroid;

@@ -14,6 +14,7 @@
 
 #include "cost.hpp"
 #include "output_file.hpp"
+#include "pitch_presentation.hpp"
 #include "plot.hpp"
 #include "plot_series.hpp"
 #include "progress.hpp"
@@ -24,13 +25,21 @@ namespace morvkit {
 
 class ResultStream : public RunObserver {
   public:
-    // What the picture shows of a row.
-    enum class Picture { pitch, centroid };
     // `head` holds the fields written before what the run settles on; `time` says what the time
     // column means; `cost` estimates the run from what it settled on.
-    ResultStream(OutputFile &table, Format format, std::vector<std::string> columns, Json head,
-                 std::string time, Picture picture, std::int64_t expected_frames, double samplerate,
-                 bool quiet, std::function<CostEstimate(const Json &)> cost);
+    struct Run {
+        Json head;
+        std::string time;
+        std::int64_t expected_frames;  // 0 when not known
+        double samplerate;
+        bool quiet;
+        std::function<CostEstimate(const Json &)> cost;
+    };
+    // A pitch track, its rows written as `presentation` says; the picture keeps Hz and draws
+    // unvoiced analyses grey.
+    ResultStream(OutputFile &table, Format format, PitchPresentation presentation, Run run);
+    // Centroid rows.
+    ResultStream(OutputFile &table, Format format, std::vector<std::string> columns, Run run);
 
     void start(const Json &settled) override;
     void row(std::span<const double> values) override;
@@ -42,15 +51,17 @@ class ResultStream : public RunObserver {
     PlotInput plot_input() const;
 
   private:
+    ResultStream(OutputFile &table, Format format, std::vector<std::string> columns,
+                 std::optional<PitchPresentation> presentation, Run run);
+
     OutputFile &table_;
     RowWriter writer_;
-    Json head_;
-    std::string time_;
-    Picture picture_;
+    std::optional<PitchPresentation> pitch_;  // none: centroid rows
+    Run run_;
     double input_seconds_;
-    std::function<CostEstimate(const Json &)> cost_;
     ProgressBar bar_;
-    PlotSeries first_, second_;  // pitch: frequency (weighted by periodicity), periodicity
+    // pitch: voiced frequency (weighted by periodicity), periodicity, unvoiced frequency
+    PlotSeries first_, second_, unvoiced_;
 };
 
 }  // namespace morvkit

@@ -74,10 +74,52 @@ TEST_F(Pitch, JsonCarriesMetadataAndTheSameExactRows) {
     EXPECT_EQ(json["parameters"],
               (Json{{"down", 2}, {"minfreq", 60}, {"period", 5}, {"threshold", 0.1}}));
     EXPECT_EQ(json["columns"], (Json{"time", "frequency", "amplitude", "periodicity"}));
+    // Without the unit and voicing options, the fields are those of earlier versions (the test's
+    // JSON sorts them).
+    std::vector<std::string> keys;
+    for (auto field = json.begin(); field != json.end(); ++field) keys.push_back(field.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"box", "channel", "channels", "columns", "file",
+                                              "frames", "geometry", "parameters", "rows",
+                                              "samplerate", "time", "vector_size"}));
     ASSERT_EQ(json["rows"].size(), csv.size());
     for (std::size_t i = 0; i < csv.size(); ++i)
         for (std::size_t c = 0; c < 4; ++c)
             ASSERT_EQ(json["rows"][i][c].get<double>(), csv[i][c]) << i << "," << c;
+}
+
+TEST_F(Pitch, VoicingGatesAddAColumnAndTheUnitTurnsHzIntoMidi) {
+    // A second of tone, then half a second of digital silence.
+    auto tone_then_silence = sine(220, 44100, 1.0);
+    tone_then_silence.resize(44100 * 3 / 2, 0.0);
+    write_wav(dir / "gap.wav", 44100, {tone_then_silence});
+    const auto plain = csv_numbers(ok({"pitch", dir / "gap.wav"}).out);
+    const auto r = ok({"pitch", dir / "gap.wav", "--min-periodicity", "0.5", "--min-level", "-60",
+                       "--unit", "midi", "--plot", dir / "gap.svg"});
+    EXPECT_EQ(split_csv(r.out)[0], (std::vector<std::string>{"time", "frequency", "amplitude",
+                                                             "periodicity", "voiced"}));
+    const auto gated = csv_numbers(r.out);
+    ASSERT_EQ(gated.size(), plain.size());  // every analysis stays, gated or not
+    for (std::size_t i = 0; i < gated.size(); ++i) {
+        ASSERT_EQ(gated[i][0], plain[i][0]);
+        ASSERT_NEAR(gated[i][1], 69 + 12 * std::log2(plain[i][1] / 440), 1e-9);
+        const bool voiced = plain[i][3] >= 0.5 && 20 * std::log10(plain[i][2]) >= -60;
+        ASSERT_EQ(gated[i][4], voiced ? 1 : 0) << i;
+        if (plain[i][0] > 0.05 && plain[i][0] < 0.95) {
+            ASSERT_EQ(gated[i][4], 1) << i;
+        } else if (plain[i][0] > 1.1) {
+            ASSERT_EQ(gated[i][4], 0) << i;
+        }
+    }
+    // The gated analyses are drawn in grey; without gates there is none.
+    const std::string grey = "rgb(70%,70%,70%)";
+    EXPECT_NE(read_text(dir / "gap.svg").find(grey), std::string::npos);
+    ok({"pitch", dir / "gap.wav", "--plot", dir / "plain.svg"});
+    EXPECT_EQ(read_text(dir / "plain.svg").find(grey), std::string::npos);
+    const auto json = Json::parse(
+        ok({"pitch", dir / "gap.wav", "--format", "json", "--min-level", "-40"}).out);
+    EXPECT_EQ(json["voicing"], (Json{{"min_level", -40}}));
+    EXPECT_EQ(json["columns"].back(), "voiced");
+    EXPECT_EQ(json["rows"][0].size(), 5u);
 }
 
 TEST_F(Pitch, ChannelSelectionAndMix) {

@@ -57,6 +57,14 @@ TEST(Options, ValuesArePassedThrough) {
     EXPECT_EQ(o.plot, "p.PNG");
     EXPECT_TRUE(o.quiet);
     EXPECT_EQ(o.modules, (std::vector<std::filesystem::path>{"m1", "m2"}));
+    EXPECT_FALSE(o.unit);
+    EXPECT_FALSE(o.gates.any());
+    const auto v = parse({"pitch", "a.wav", "--unit", "midi", "--a4", "415", "--min-periodicity",
+                          "0.5", "--min-level", "-60"});
+    EXPECT_EQ(v.unit, FrequencyUnit::midi);
+    EXPECT_EQ(v.a4, 415);
+    EXPECT_EQ(v.gates.min_periodicity, 0.5);
+    EXPECT_EQ(v.gates.min_level, -60);
     const auto c =
         parse({"centroid", "--fft", "2048", "--overlap", "8", "--amplitude", "--mix", "b.flac"});
     EXPECT_EQ(c.input, "b.flac");
@@ -97,6 +105,14 @@ TEST(Options, BadValuesNameTheOptionAndTheValue) {
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--format", "xml"}),
               "--format: 'xml' is not csv or json");
     EXPECT_EQ(usage_error({"demo", "--plot", "p.pdf"}), "--plot: 'p.pdf' must end in .svg or .png");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--unit", "cents"}), "--unit: 'cents' is not hz or midi");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--unit", "midi", "--a4", "0"}),
+              "--a4: '0' is not a frequency above 0");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--a4", "442"}), "--a4 applies to --unit midi");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--min-periodicity", "1.5"}),
+              "--min-periodicity: '1.5' is out of range (0 to 1)");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--min-level", "-inf"}),
+              "--min-level: '-inf' is not a finite number");
 }
 
 TEST(Options, CommandLineShapeErrors) {
