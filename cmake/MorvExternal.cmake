@@ -12,10 +12,11 @@
 # otherwise the package's own declarations of the same interface.
 add_library(morv_seam INTERFACE)
 if(MAX_SDK_DIR)
-    find_path(MORV_SDK_MAX_INCLUDES ext.h REQUIRED NO_DEFAULT_PATH PATHS ${MAX_SDK_DIR}
-              PATH_SUFFIXES source/max-sdk-base/c74support/max-includes c74support/max-includes max-includes)
-    find_path(MORV_SDK_MSP_INCLUDES z_dsp.h REQUIRED NO_DEFAULT_PATH PATHS ${MAX_SDK_DIR}
-              PATH_SUFFIXES source/max-sdk-base/c74support/msp-includes c74support/msp-includes msp-includes)
+    # The SDK lies outside any cross toolchain's root: searched as given, never re-rooted.
+    find_path(MORV_SDK_MAX_INCLUDES ext.h REQUIRED NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+              PATHS ${MAX_SDK_DIR} PATH_SUFFIXES source/max-sdk-base/c74support/max-includes c74support/max-includes max-includes)
+    find_path(MORV_SDK_MSP_INCLUDES z_dsp.h REQUIRED NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+              PATHS ${MAX_SDK_DIR} PATH_SUFFIXES source/max-sdk-base/c74support/msp-includes c74support/msp-includes msp-includes)
     target_include_directories(morv_seam SYSTEM INTERFACE ${MORV_SDK_MAX_INCLUDES} ${MORV_SDK_MSP_INCLUDES})
     message(STATUS "externals compile against the Max SDK in ${MAX_SDK_DIR}")
 else()
@@ -85,5 +86,6 @@ function(morv_add_exports_test target entry)
     endif()
     add_test(NAME ${target}.exports
              COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${target}> -DENTRY=${entry}
-                     -DFORMAT=${format} -DTOOL=${tool} -P ${MORV_CMAKE_DIR}/check_module_exports.cmake)
+                     -DFORMAT=${format} -DTOOL=${tool} -DDEFS=${MORV_CMAKE_DIR}/windows
+                     -P ${MORV_CMAKE_DIR}/check_module_exports.cmake)
 endfunction()

@@ -1,8 +1,10 @@
 # Checks one built module's dynamic tables (run by CTest through `cmake -P`):
-#   -DMODULE=<file> -DENTRY=<name> -DFORMAT=ELF|PE -DTOOL=<nm or objdump>
+#   -DMODULE=<file> -DENTRY=<name> -DFORMAT=ELF|PE -DTOOL=<nm or objdump> [-DDEFS=<folder>]
 # ELF (Linux): the dynamic symbols it defines must be the entry alone.
-# PE (Windows): the export table must list the entry alone, and the module may import only from
-# the host's DLLs and the system's: MaxAPI.dll must be among them.
+# PE (Windows): the export table must list the entry alone; the module must import from the
+# host's MaxAPI.dll, and from MaxAPI.dll and MaxAudio.dll only names of the host interface (those
+# in DEFS/MaxAPI.def and DEFS/MaxAudio.def: never DllMain, which the vendor's MaxAudio.lib also
+# lists); anything else only from the system's DLLs.
 cmake_policy(VERSION 3.25)
 set(system_dlls KERNEL32.dll msvcrt.dll)
 
@@ -21,12 +23,30 @@ else()
     string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)*" names "${table}")
     string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" exports "${names}")
     list(TRANSFORM exports REPLACE "^\\[ *[0-9]+\\] " "")
-    string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${table}")
-    list(TRANSFORM imports REPLACE "^DLL Name: " "")
+    # Imports come one DLL at a time: "DLL Name: X", a heading, then "\t<vma>\t <hint>  <name>".
+    string(REGEX MATCHALL "[^\n]+" lines "${table}")
+    set(imports)
+    foreach(line ${lines})
+        if(line MATCHES "DLL Name: (.+)$")
+            set(dll ${CMAKE_MATCH_1})
+            list(APPEND imports ${dll})
+        elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+  (.+)$")
+            list(APPEND names_${dll} ${CMAKE_MATCH_1})
+        endif()
+    endforeach()
     message(STATUS "imports: ${imports}")
     if(NOT "MaxAPI.dll" IN_LIST imports)
         message(FATAL_ERROR "${MODULE} does not import the host's MaxAPI.dll")
     endif()
+    foreach(host MaxAPI MaxAudio)
+        file(STRINGS ${DEFS}/${host}.def interface REGEX "^[a-z_0-9]+$")
+        set(outside ${names_${host}.dll})
+        list(REMOVE_ITEM outside ${interface})
+        if(outside)
+            message(FATAL_ERROR "${MODULE} imports from ${host}.dll what the host interface "
+                                "does not hold: ${outside}")
+        endif()
+    endforeach()
     list(REMOVE_ITEM imports MaxAPI.dll MaxAudio.dll ${system_dlls})
     if(imports)
         message(FATAL_ERROR "${MODULE} imports from ${imports}")
