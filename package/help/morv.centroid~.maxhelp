@@ -31,34 +31,25 @@
 			{
 				"box": {
 					"id": "obj-1",
-					"maxclass": "comment",
+					"maxclass": "jsui",
+					"filename": "helpdetails.js",
+					"jsarguments": [
+						"morv.centroid~"
+					],
+					"border": 0,
+					"ignoreclick": 1,
 					"numinlets": 1,
-					"numoutlets": 0,
+					"numoutlets": 1,
+					"outlettype": [
+						""
+					],
+					"parameter_enable": 0,
 					"patching_rect": [
 						20,
 						15,
-						300,
-						33
-					],
-					"text": "morv.centroid~",
-					"linecount": 2,
-					"fontsize": 24.0,
-					"fontface": 1
-				}
-			},
-			{
-				"box": {
-					"id": "obj-2",
-					"maxclass": "comment",
-					"numinlets": 1,
-					"numoutlets": 0,
-					"patching_rect": [
-						20,
-						50,
-						520,
-						22
-					],
-					"text": "the spectral centroid, in Hz, of every frame inside pfft~"
+						560,
+						57
+					]
 				}
 			},
 			{
@@ -88,7 +79,8 @@
 						80,
 						45,
 						45
-					]
+					],
+					"local": 1
 				}
 			},
 			{

@@ -35,6 +35,7 @@ const std::map<std::string, IoRule> host_classes = {
     {"message", fixed(2, 1)},
     {"flonum", fixed(1, 2)},
     {"ezdac~", fixed(2, 0)},
+    {"jsui", fixed(1, 1)},
     {"cycle~", fixed(2, 1)},
     {"noise~", fixed(1, 1)},
     {"*~", fixed(2, 1)},
@@ -103,6 +104,10 @@ Io Walk::check(const json &patcher, const std::string &where) {
         const std::string id = box.at("id");
         EXPECT_TRUE(boxes.emplace(id, box).second) << where << ": two boxes " << id;
         const std::string name = class_of(box);
+        // A click on a help's speaker starts audio in that patcher alone, not in every open one.
+        if (name == "ezdac~") {
+            EXPECT_EQ(box.value("local", 0), 1) << where << ": " << id;
+        }
         auto args = morvhost::parse_atoms(box.value("text", ""));
         if (!args.empty())
             args.erase(args.begin());

@@ -12,7 +12,8 @@ const std::filesystem::path roots[] = {MORV_PACKAGE_CONFIGURED, MORV_PACKAGE_SOU
 // Source folders that are not part of the package.
 bool outside_package(const std::filesystem::path &relative) {
     const std::string top = relative.begin()->string();
-    return top == "tests" || top == "icon" || top == "CMakeFiles" || top == "install-check";
+    return top == "tests" || top == "icon" || top == "CMakeFiles" || top == "install" ||
+           top == "install-check";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <string>
 
 #include <tinyxml2.h>
 
@@ -38,7 +39,17 @@ TEST(PackageFiles, PackageInfoHasEveryKeyAndTheProjectVersion) {
     // What the Package Manager lists must be there to open.
     for (const auto &help : info["filelist"]["help"])
         EXPECT_NO_THROW(package::file("help/" + help.get<std::string>())) << help;
-    EXPECT_NO_THROW(package::file("help/" + info.value("homepatcher", "")));
+    // Packages name an overview patcher of their extras/ here, or nothing: the package has none.
+    EXPECT_EQ(info.value("homepatcher", "?"), "");
+    // What the macOS bundles' identifiers and the ZIP's metadata are made of.
+    const auto &extra = info["package_extra"];
+    EXPECT_EQ(extra.value("reverse_domain", ""), "org.morvkit");
+    std::ifstream licence(MORV_SOURCE_DIR "/LICENSE");
+    std::string line;
+    while (std::getline(licence, line) && line.rfind("Copyright", 0) != 0) {
+    }
+    EXPECT_EQ(extra.value("copyright", ""), line);
+    EXPECT_FALSE(line.empty());
 }
 
 TEST(PackageFiles, IconIsA500By500Png) {

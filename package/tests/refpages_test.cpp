@@ -86,6 +86,23 @@ TEST_P(Refpage, NamesTheClassAndTheProjectVersion) {
     EXPECT_EQ(version, MORV_VERSION);
 }
 
+// The help's header is Max's helpdetails.js, which shows the digest of the page it is given; the
+// patcher's own digest, which the file browser shows, is the same.
+TEST_P(Refpage, HelpHeaderShowsThisPage) {
+    const auto help = package::read_json(package::file("help/" + GetParam() + ".maxhelp"));
+    int headers = 0;
+    for (const auto &entry : help["patcher"]["boxes"]) {
+        const auto &box = entry["box"];
+        if (box.value("maxclass", "") == "jsui" && box.value("filename", "") == "helpdetails.js") {
+            ++headers;
+            EXPECT_EQ(box.value("jsarguments", nlohmann::json::array()),
+                      nlohmann::json::array({GetParam()}));
+        }
+    }
+    EXPECT_EQ(headers, 1);
+    EXPECT_EQ(help["patcher"].value("digest", ""), child_text(page.root, "digest"));
+}
+
 TEST_P(Refpage, DocumentsExactlyTheMessagesTheClassAnswers) {
     std::map<std::string, const XMLElement *> documented;
     for (const XMLElement *m : page.items("methodlist", "method")) documented[attr(m, "name")] = m;
