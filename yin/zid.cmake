@@ -1,13 +1,22 @@
 # The zid~ module: object, geometry, buffering; tests and benchmark.
 
-# The host-independent parts: geometry, decimation, array resizing.
+# The geometry as a pure function, for the object and for whoever drives it (the morvkit
+# command): its header alone is copied to an include folder of its own, so that a user of the
+# function does not see the object's record.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/src/yin_geometry.h
+               ${CMAKE_CURRENT_BINARY_DIR}/zid_geometry/yin_geometry.h COPYONLY)
+add_library(zid_geometry STATIC ${CMAKE_CURRENT_LIST_DIR}/src/yin_geometry.cpp)
+target_include_directories(zid_geometry PUBLIC ${CMAKE_CURRENT_BINARY_DIR}/zid_geometry)
+morv_hide_symbols(zid_geometry)
+
+# The other host-independent parts: decimation, array resizing.
 add_library(zid_core STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/src/yin_geometry.cpp
     ${CMAKE_CURRENT_LIST_DIR}/src/yin_decimate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/src/yin_arrays.cpp)
 target_include_directories(zid_core PUBLIC ${CMAKE_CURRENT_LIST_DIR}/src)
 morv_hide_symbols(zid_core)
-target_link_libraries(zid_core PUBLIC yinutils)  # the arrays hold the estimator's FFT plan
+# The arrays hold the estimator's FFT plan.
+target_link_libraries(zid_core PUBLIC zid_geometry yinutils)
 
 morv_add_test(zid_core_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/zid_geometry_test.cpp

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 #include <limits>
 #include <vector>
 
@@ -9,24 +12,52 @@
 #include "host_session.hpp"
 #include "interrupt.hpp"
 #include "morvhost/host.hpp"
-#include "yin.h"
+#include "yin_geometry.h"
+
+// The command knows zid~ as a patch does, through the host; its record stays the object's own.
+#if __has_include("yin.h")
+#error "zid~'s record header is visible to the morvkit command"
+#endif
 
 namespace morvkit {
 namespace {
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-Json settled_of(const yin_t &record) {
+// zid~'s threshold is set by a message and is not an attribute, so the box cannot be asked for
+// it: the value sent, kept within 0 to 1 as the object keeps it, or the object's default.
+double threshold_sent(const std::optional<double> &threshold) {
+    return threshold ? std::clamp(*threshold, 0.0, 1.0) : 0.1;
+}
+
+// One number of a numeric attribute, read through the host as a patch would read it.
+double attribute(morvhost::Box &box, std::string_view name) {
+    const auto atoms = box.get_attr(name);
+    if (atoms.empty())
+        throw Error(ExitStatus::analysis,
+                    "zid~ does not report its attribute \"" + std::string(name) + "\"");
+    return atom_getfloat(&atoms[0]);
+}
+
+// What the box settles on at this rate and vector size: its parameters as its attributes say,
+// and the geometry that the object derives from them with the same function.
+Json settled_of(morvhost::Box &box, double samplerate, const PitchSettings &settings) {
+    // The object keeps "down" within 0 to 3 and gives its vector size as a 32-bit number.
+    const auto down = static_cast<std::int32_t>(std::clamp(attribute(box, "down"), 0.0, 3.0));
+    const double minfreq = attribute(box, "minfreq"), period = attribute(box, "period");
+    const auto vector_size =
+        static_cast<std::int32_t>(std::clamp<long>(settings.vector_size, 1, INT32_MAX));
+    const yin_geometry g = yin_derive_geometry(samplerate, vector_size, down, minfreq, period);
     Json settled;
-    settled["geometry"] = {{"down", record.applied_down},
-                           {"analysis_rate", record.analysis_rate},
-                           {"max_lag", record.max_lag},
-                           {"window_size", record.window_size},
-                           {"hop_size", record.hop_size}};
-    settled["parameters"] = {{"down", record.down},
-                             {"minfreq", record.minfreq},
-                             {"period", record.period},
-                             {"threshold", record.threshold}};
+    settled["geometry"] = {{"down", g.down},
+                           {"analysis_rate", g.analysis_rate},
+                           {"max_lag", g.max_lag},
+                           {"window_size", g.window_size},
+                           {"hop_size", g.hop_size}};
+    settled["parameters"] = {{"down", down},
+                             {"minfreq", minfreq},
+                             {"period", period},
+                             {"threshold", threshold_sent(settings.threshold)}};
     return settled;
 }
 
@@ -49,15 +80,7 @@ void compile_pitch_graph(morvhost::DspGraph &graph, double samplerate, long vect
 
 Json pitch_settled(double samplerate, const PitchSettings &settings) {
     auto box = make_pitch_box(settings);
-    morvhost::DspGraph graph;
-    graph.add(*box);
-    graph.connect(morvhost::DspGraph::constant(0), *box, 0);
-    compile_pitch_graph(graph, samplerate, settings.vector_size);
-    // The object derives its geometry at the start of a vector, before it looks whether it is
-    // muted; muted, it buffers nothing and sets no clock.
-    box->set_dsp_enabled(false);
-    graph.run(1);
-    return settled_of(*box->as<yin_t>());
+    return settled_of(*box, samplerate, settings);
 }
 
 PitchSpan pitch_span(const Json &settled) {
@@ -113,7 +136,6 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
     compile_pitch_graph(graph, samplerate, settings.vector_size);
     start_samples = host.now_samples();
 
-    const auto *record = box->as<yin_t>();
     const std::int64_t needed = segment.frames_needed(0);
     bool started = false;
     const InterruptChecks checks;
@@ -128,8 +150,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
         graph.run(1);
         done += static_cast<std::int64_t>(got);
         if (!started) {
-            // The object derives its geometry in the first vector; rows follow the scheduler.
-            observer.start(settled_of(*record));
+            observer.start(settled_of(*box, samplerate, settings));
             started = true;
         }
         host.run_scheduler();

@@ -33,8 +33,8 @@ struct PitchSettings {
 inline const std::vector<std::string> pitch_columns{"time", "frequency", "amplitude",
                                                     "periodicity"};
 
-// What the box settles on ("geometry", "parameters"), learnt from a box made and compiled with
-// these settings that takes one muted vector and then goes: nothing is analysed or delivered.
+// What the box settles on ("geometry", "parameters") at this rate, learnt from a box made with
+// these settings: nothing is analysed or delivered.
 Json pitch_settled(double samplerate, const PitchSettings &settings);
 
 // The hop and the frame in input frames, from what the box settled on: a segment's hop and
