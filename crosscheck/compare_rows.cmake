@@ -1,10 +1,18 @@
-# Runs the native morv_rows and compares its file with this build's, byte for byte.
-#   -DNATIVE=<native morv_rows> -DROWS=<this build's rows file>
+# Runs the native morv_rows and compares its file with this build's, byte for byte, or with
+# morv_rows_near's tolerances when NEAR names it.
+#   -DNATIVE=<native morv_rows> -DROWS=<this build's rows file> [-DNEAR=<morv_rows_near>]
 cmake_policy(VERSION 3.25)
 set(native_rows ${ROWS}.native)
 execute_process(COMMAND ${NATIVE} ${native_rows} RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "${NATIVE} failed")
+endif()
+if(NEAR)
+    execute_process(COMMAND ${NEAR} ${native_rows} ${ROWS} RESULT_VARIABLE differ)
+    if(differ)
+        message(FATAL_ERROR "rows differ from the native build's beyond the tolerances")
+    endif()
+    return()
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${native_rows} ${ROWS}
                 RESULT_VARIABLE differ)

@@ -2,7 +2,8 @@
 #
 # yinutils is a static library without any host dependency, so the zid~ module and the tests both
 # link it.  The portable correlation routine is always built (the tests use it as the reference);
-# on Apple the estimator correlates and transforms with Accelerate instead.
+# on Apple (and in the build against the Accelerate stand-in) the estimator correlates and
+# transforms with Accelerate instead.
 set(YINUTILS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(yinutils STATIC ${YINUTILS_DIR}/src/yinutils.cpp
@@ -10,9 +11,10 @@ add_library(yinutils STATIC ${YINUTILS_DIR}/src/yinutils.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_portable.cpp
                             ${YINUTILS_DIR}/src/yin_correlation_fft.cpp)
 # The FFT for long windows and the direct correlation's fastest routine.  The Apple code paths
-# (Accelerate's vDSP_fft_zripD and vDSP_conv) on Apple; elsewhere kissfft's header-only template
-# (cmake/MorvKissfft.cmake), compiled into the module, and the x86 vector variants where they apply.
-if(APPLE)
+# (Accelerate's vDSP_fft_zripD and vDSP_conv) on Apple and against the Accelerate stand-in;
+# elsewhere kissfft's header-only template (cmake/MorvKissfft.cmake), compiled into the module, and
+# the x86 vector variants where they apply.
+if(APPLE OR MORV_ACCELERATE_STANDIN)
     target_sources(yinutils PRIVATE ${YINUTILS_DIR}/src/yin_fft_accelerate.cpp
                                     ${YINUTILS_DIR}/src/yin_correlation_accelerate.cpp)
     target_compile_definitions(yinutils PUBLIC MORV_YIN_ACCELERATE)
