@@ -161,14 +161,19 @@ void run_pitch_command(const Options &options) {
     AudioFileSource source(options.input, options.channel);
     Outputs outputs(options, &options.input);
     prepare_host(options.modules);
+    const double samplerate = source.samplerate();
+    const RangeChoice range = choose_parameters(options.range, samplerate);
+    if (!range.warning.empty())
+        std::cerr << "morvkit: warning: " << range.warning << std::endl;
     const PitchSettings settings{
-        pitch_box_text(options), options.threshold, options.vector_size, {}};
+        pitch_box_text(options, range), options.threshold, options.vector_size, {}};
     Json head = source_head(options, source);
     head["box"] = settings.box_text;
     head["vector_size"] = settings.vector_size;
+    if (options.range.any())
+        head["range"] = describe_range(options.range, range);
     const PitchPresentation presentation(options.unit, options.a4, options.gates);
     head.update(presentation.describe());
-    const double samplerate = source.samplerate();
     const auto cost = [&](const Json &settled) {
         const auto &g = settled["geometry"];
         return pitch_cost(samplerate, settings.vector_size, g.value("analysis_rate", 0.0),

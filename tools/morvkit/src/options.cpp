@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <thread>
+#include <tuple>
 #include <cmath>
 
 #include "errors.hpp"
@@ -88,13 +89,17 @@ std::filesystem::path result_name(const std::filesystem::path &input, Command co
     return name;
 }
 
-std::string pitch_box_text(const Options &options) {
+std::string pitch_box_text(const Options &options, const RangeChoice &range) {
     std::string text = options.box.value_or("zid~");
-    const std::pair<const char *, const std::optional<double> *> overrides[] = {
-        {"down", &options.down}, {"minfreq", &options.minfreq}, {"period", &options.period}};
+    const auto chosen_down =
+        range.down ? std::optional<double>(static_cast<double>(*range.down)) : std::nullopt;
+    const std::pair<const char *, std::optional<double>> overrides[] = {
+        {"down", options.down ? options.down : chosen_down},
+        {"minfreq", options.minfreq ? options.minfreq : range.minfreq},
+        {"period", options.period}};
     for (const auto &[name, value] : overrides)
-        if (value->has_value())
-            text += std::string(" @") + name + " " + format_number(**value);
+        if (value)
+            text += std::string(" @") + name + " " + format_number(*value);
     return text;
 }
 
@@ -110,7 +115,7 @@ Options parse_options(int argc, const char *const *argv) {
     // gets the same kind of message.
     std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
     std::string output, plot, jobs, shard, output_dir;
-    std::string unit, a4, min_periodicity, min_level;
+    std::string unit, a4, min_periodicity, min_level, fmin, fmax;
     std::vector<std::string> modules;
 
     const auto common = [&](CLI::App *cmd) {
@@ -148,6 +153,8 @@ Options parse_options(int argc, const char *const *argv) {
     file_input(pitch);
     pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
         ->type_name("TEXT");
+    pitch->add_option("--fmin", fmin, "Lowest pitch expected, Hz (sets minfreq)")->type_name("HZ");
+    pitch->add_option("--fmax", fmax, "Highest pitch expected, Hz (chooses down)")->type_name("HZ");
     pitch->add_option("--down", down, "Downsampling exponent, 0 to 3 (adds @down N to the box)")
         ->type_name("N");
     pitch->add_option("--minfreq", minfreq, "Lowest frequency to estimate, Hz (adds @minfreq HZ)")
@@ -245,6 +252,15 @@ Options parse_options(int argc, const char *const *argv) {
         options.period = parse_number("--period", period);
     if (!threshold.empty())
         options.threshold = parse_number("--threshold", threshold);
+    for (auto [name, text, value] : {std::tuple{"--fmin", &fmin, &options.range.fmin},
+                                     std::tuple{"--fmax", &fmax, &options.range.fmax}})
+        if (!text->empty()) {
+            *value = parse_number(name, *text);
+            if (!(**value > 0))
+                usage(name, *text, "is not a frequency above 0");
+        }
+    if (options.range.fmin && options.range.fmax && !(*options.range.fmin < *options.range.fmax))
+        throw Error(ExitStatus::usage, "--fmin " + fmin + " is not below --fmax " + fmax);
     if (unit == "midi")
         options.unit = FrequencyUnit::midi;
     else if (unit == "hz")

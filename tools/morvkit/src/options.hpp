@@ -16,6 +16,7 @@
 
 #include "audio_file.hpp"
 #include "pitch_presentation.hpp"
+#include "pitch_range.hpp"
 #include "writers.hpp"
 
 namespace morvkit {
@@ -52,6 +53,7 @@ struct Options {
     std::optional<std::string> box;
     std::optional<double> down, minfreq, period, threshold;
     long vector_size = 64;
+    PitchRange range;
     std::optional<FrequencyUnit> unit;
     double a4 = 440;
     VoicingGates gates;
@@ -81,7 +83,8 @@ std::filesystem::path result_name(const std::filesystem::path &input, Command co
                                   Format format);
 
 // The zid~ box text: --box (or "zid~") followed by an attribute argument for each of --down,
-// --minfreq and --period that was given, so those options override the box's own arguments.
-std::string pitch_box_text(const Options &options);
+// --minfreq and --period that was given, or else that the range chose, so those override the
+// box's own arguments.
+std::string pitch_box_text(const Options &options, const RangeChoice &range = {});
 
 }  // namespace morvkit

@@ -149,6 +149,19 @@ TEST_F(Pitch, BoxTextWithAttributeArgumentsTakesEffect) {
     EXPECT_NEAR(rows[1][0].get<double>() - rows[0][0].get<double>(), 448.0 / 44100, 1e-12);
 }
 
+TEST_F(Pitch, ARangeIsRecordedWithWhatItChoseAndOneBeyondTheRateIsWarnedAbout) {
+    const auto json = Json::parse(
+        ok({"pitch", mono, "--format", "json", "--fmin", "100", "--fmax", "1000"}).out);
+    EXPECT_EQ(json["box"], "zid~ @down 1 @minfreq 100");
+    EXPECT_EQ(json["range"], (Json{{"fmin", 100}, {"fmax", 1000}, {"down", 1}, {"minfreq", 100}}));
+    EXPECT_EQ(json["geometry"]["analysis_rate"], 22050);
+    const auto high = run_morvkit({"pitch", mono, "--fmax", "3000"});
+    EXPECT_EQ(high.status, 0);
+    EXPECT_NE(high.err.find("warning: --fmax 3000: at 44100 Hz, notes above 2100 Hz"),
+              std::string::npos);
+    EXPECT_EQ(run_morvkit({"pitch", mono, "--fmax", "30000"}).status, 2);
+}
+
 TEST_F(Pitch, OutOfRangeValuesAreClampedByTheObjectAndReported) {
     const auto json = Json::parse(ok({"pitch", mono, "--format", "json", "--down", "9", "--minfreq",
                                       "-5", "--period", "1000", "--threshold", "3"})

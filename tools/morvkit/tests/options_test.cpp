@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "errors.hpp"
@@ -81,6 +82,42 @@ TEST(Options, BoxOptionsBecomeAttributeArgumentsAfterTheBoxText) {
               "zid~ 1 80 @period 10 @down 3 @period 2.5");
     // Out-of-range values go to the object as typed; it clamps them.
     EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--down", "-7"})), "zid~ @down -7");
+}
+
+TEST(Options, ARangeInHzChoosesDownAndMinfreqUnlessTheyAreGiven) {
+    const auto ranged = parse({"pitch", "a.wav", "--fmin", "30", "--fmax", "1000"});
+    EXPECT_EQ(ranged.range.fmin, 30);
+    EXPECT_EQ(ranged.range.fmax, 1000);
+    EXPECT_EQ(pitch_box_text(ranged, choose_parameters(ranged.range, 44100)),
+              "zid~ @down 1 @minfreq 30");
+    const auto given = parse({"pitch", "a.wav", "--fmin", "30", "--fmax", "1000", "--down", "3"});
+    EXPECT_EQ(pitch_box_text(given, choose_parameters(given.range, 44100)),
+              "zid~ @down 3 @minfreq 30");
+    // The largest down that keeps min_samples_per_period (21) samples in a period at fmax.
+    const std::vector<std::tuple<double, double, long>> downs = {
+        {44100, 525, 2}, {44100, 526, 1}, {44100, 262, 3}, {44100, 2100, 0}, {48000, 571, 2},
+        {8000, 100, 1}};
+    for (const auto &[rate, fmax, down] : downs) {
+        const auto choice = choose_parameters({std::nullopt, fmax}, rate);
+        EXPECT_EQ(choice.down, down) << rate << " " << fmax;
+        EXPECT_EQ(choice.warning, "") << rate << " " << fmax;
+        EXPECT_FALSE(choice.minfreq);
+    }
+    EXPECT_EQ(choose_parameters({std::nullopt, 4000.0}, 44100).warning,
+              "--fmax 4000: at 44100 Hz, notes above 2100 Hz (21 samples per period) may come "
+              "out an octave or more low when their fundamental is weak");
+    EXPECT_EQ(choose_parameters({std::nullopt, 4000.0}, 44100).down, 0);
+    try {
+        choose_parameters({std::nullopt, 24000.0}, 48000);
+        ADD_FAILURE() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(std::string(e.what()), "--fmax 24000: not below half the sample rate of 48000 Hz");
+    }
+    EXPECT_EQ(describe_range({30.0, 1000.0}, {1, 30.0, ""}).dump(),
+              R"({"fmin":30.0,"fmax":1000.0,"down":1,"minfreq":30.0})");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "0"}), "--fmin: '0' is not a frequency above 0");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "500", "--fmax", "500"}),
+              "--fmin 500 is not below --fmax 500");
 }
 
 TEST(Options, BadValuesNameTheOptionAndTheValue) {
