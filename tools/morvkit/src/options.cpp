@@ -154,10 +154,10 @@ Options parse_options(int argc, const char *const *argv) {
     pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
         ->type_name("TEXT");
     pitch->add_option("--fmin", fmin, "Lowest pitch expected, Hz (sets minfreq)")->type_name("HZ");
-    pitch->add_option("--fmax", fmax, "Highest pitch expected, Hz (chooses down)")->type_name("HZ");
-    pitch->add_option("--down", down, "Downsampling exponent, 0 to 3 (adds @down N to the box)")
+    pitch->add_option("--fmax", fmax, "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples per period)")->type_name("HZ");
+    pitch->add_option("--down", down, "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
         ->type_name("N");
-    pitch->add_option("--minfreq", minfreq, "Lowest frequency to estimate, Hz (adds @minfreq HZ)")
+    pitch->add_option("--minfreq", minfreq, "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
         ->type_name("HZ");
     pitch->add_option("--period", period, "Analysis period, ms, 0 to 250 (adds @period MS)")
         ->type_name("MS");

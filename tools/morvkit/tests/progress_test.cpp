@@ -24,6 +24,7 @@ TEST(Progress, TextFillsInProportionAndClamps) {
     EXPECT_EQ(progress_text(std::numeric_limits<double>::quiet_NaN(), 4), "[----]   0%");
     EXPECT_EQ(progress_text(0.25, 4, 200), "[#---]  25%  about 3 min 20 s left");
     EXPECT_EQ(progress_text(0.25, 4, -1), progress_text(0.25, 4));
+    EXPECT_EQ(progress_count_text(200), "3 min 20 s of audio analysed");  // length unknown
 }
 
 }  // namespace
