@@ -74,12 +74,16 @@ TEST_F(Jobs, SegmentsGiveTheBytesOfOnePass) {
             EXPECT_EQ(split.out, one_pass.out) << args[0] << " " << args[2] << " --jobs " << jobs;
             EXPECT_EQ(split.err, one_pass.err);
         }
-        // Standard input is read in one pass, whatever --jobs says; JSON names the input "-".
+        // Standard input, a pipe or a file, is read in one pass whatever --jobs says (a
+        // segment's process could not open it again); JSON names the input "-".
         if (std::find(args.begin(), args.end(), "json") == args.end()) {
             args[1] = "-";
-            const auto piped = run_morvkit_piped(c.short_input ? short_file : long_file, args);
-            EXPECT_EQ(piped.status, 0) << piped.err;
-            EXPECT_EQ(piped.out, one_pass.out) << args[0] << " " << args[2] << " from a pipe";
+            for (const bool redirected : {false, true}) {
+                const auto in = run_morvkit_piped(c.short_input ? short_file : long_file, args,
+                                                  redirected);
+                EXPECT_EQ(in.status, 0) << in.err;
+                EXPECT_EQ(in.out, one_pass.out) << args[0] << " " << args[2] << " " << redirected;
+            }
         }
     }
 }

@@ -38,10 +38,11 @@ void feed_through_pipe(const std::filesystem::path &file) {
     close(ends[0]);
 }
 
-// Starts the command with its standard output and error in files, and its standard input piped
-// from `in` when given.
+// Starts the command with its standard output and error in files, and its standard input from
+// `in` when given: through a pipe, or (`redirected`) the file itself, as `< in` gives it.
 pid_t start(const std::vector<std::string> &args, const std::string &out, bool append,
-            const std::filesystem::path &err, const std::filesystem::path &in = {}) {
+            const std::filesystem::path &err, const std::filesystem::path &in = {},
+            bool redirected = false) {
     std::vector<std::string> argv_text{MORVKIT_EXE};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char *> argv;
@@ -59,8 +60,14 @@ pid_t start(const std::vector<std::string> &args, const std::string &out, bool a
             _exit(127);
         dup2(out_fd, STDOUT_FILENO);
         dup2(err_fd, STDERR_FILENO);
-        if (!in.empty())
+        if (!in.empty() && !redirected)
             feed_through_pipe(in);
+        if (redirected) {
+            const int in_fd = open(in.c_str(), O_RDONLY);
+            if (in_fd < 0)
+                _exit(127);
+            dup2(in_fd, STDIN_FILENO);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -85,10 +92,10 @@ CommandResult run_morvkit(const std::vector<std::string> &args, const std::strin
 }
 
 CommandResult run_morvkit_piped(const std::filesystem::path &in,
-                                const std::vector<std::string> &args) {
+                                const std::vector<std::string> &args, bool redirected) {
     ScratchDir dir;
     CommandResult result;
-    result.status = wait_for(start(args, dir / "stdout", false, dir / "stderr", in));
+    result.status = wait_for(start(args, dir / "stdout", false, dir / "stderr", in, redirected));
     result.out = read_text(dir / "stdout");
     result.err = read_text(dir / "stderr");
     return result;

@@ -19,9 +19,10 @@ CommandResult run_morvkit(const std::vector<std::string> &args);
 // The same with standard output going to `out` (a file, a device), appended to or truncated.
 CommandResult run_morvkit(const std::vector<std::string> &args, const std::string &out,
                           bool append);
-// The same with the bytes of `in` arriving on standard input through a pipe.
+// The same with the bytes of `in` arriving on standard input through a pipe, or (`redirected`)
+// with the file itself as standard input.
 CommandResult run_morvkit_piped(const std::filesystem::path &in,
-                                const std::vector<std::string> &args);
+                                const std::vector<std::string> &args, bool redirected = false);
 
 // A command left running, to be signalled or fed while it works.
 class RunningCommand {
