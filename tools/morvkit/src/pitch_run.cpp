@@ -42,8 +42,10 @@ double attribute(morvhost::Box &box, std::string_view name) {
 // What the box settles on at this rate and vector size: its parameters as its attributes say,
 // and the geometry that the object derives from them with the same function.
 Json settled_of(morvhost::Box &box, double samplerate, const PitchSettings &settings) {
-    // The object keeps "down" within 0 to 3 and gives its vector size as a 32-bit number.
-    const auto down = static_cast<std::int32_t>(std::clamp(attribute(box, "down"), 0.0, 3.0));
+    // The object keeps "down" within 0 to 3 and gives its vector size as a 32-bit number; a
+    // NaN (no "down" the object would keep) counts as 0 rather than reach the conversion.
+    const double asked_down = attribute(box, "down");
+    const auto down = static_cast<std::int32_t>(asked_down >= 0 ? std::min(asked_down, 3.0) : 0.0);
     const double minfreq = attribute(box, "minfreq"), period = attribute(box, "period");
     const auto vector_size =
         static_cast<std::int32_t>(std::clamp<long>(settings.vector_size, 1, INT32_MAX));
