@@ -3,8 +3,9 @@
 # Builds one host external as a loadable module named after its class, exporting nothing but its
 # registration entry.  On Linux and macOS host operations stay undefined in the module and are
 # resolved at load time by whatever host loads it: the stand-in host here, the real host where the
-# vendor's SDK is used.  On Windows the module imports them from MaxAPI.dll and MaxAudio.dll through
-# import libraries (see MorvWindows.cmake), and only the entry, marked C74_EXPORT, is exported.
+# vendor's SDK is used; on macOS the module is a bundle (see MorvBundle.cmake).  On Windows the
+# module imports them from MaxAPI.dll and MaxAudio.dll through import libraries (see
+# MorvWindows.cmake), and only the entry, marked C74_EXPORT, is exported.
 # EXTENSION puts the module in the package's "extensions" folder (loaded at start-up) instead of
 # "externals".
 
@@ -29,6 +30,7 @@ target_compile_options(morv_seam INTERFACE -Wno-cast-function-type)
 set(MORV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 if(APPLE)
+    include(${CMAKE_CURRENT_LIST_DIR}/MorvBundle.cmake)
     set(MORV_MODULE_SUFFIX ".mxo")
 elseif(WIN32)
     set(MORV_MODULE_SUFFIX ".mxe64")
@@ -57,8 +59,9 @@ function(morv_add_external target)
         LIBRARY_OUTPUT_DIRECTORY ${outdir})
     morv_hide_symbols(${target})
     if(APPLE)
-        target_link_options(${target} PRIVATE -undefined dynamic_lookup
-                            -Wl,-exported_symbol,_${ARG_ENTRY})
+        file(RELATIVE_PATH folder ${CMAKE_BINARY_DIR} ${outdir})
+        morv_make_bundle(${target} "${ARG_NAME}" ${ARG_ENTRY} ${folder})
+        return()
     elseif(WIN32)
         target_link_libraries(${target} PRIVATE morv_host_imports)
     else()
@@ -71,18 +74,17 @@ function(morv_add_external target)
 endfunction()
 
 # A test that the module's dynamic tables hold its entry alone (and, on Windows, that it imports
-# only from the host's DLLs and the system's).  Not available for macOS bundles.
+# only from the host's DLLs and the system's).  macOS bundles have a check of their own
+# (MorvBundle.cmake).
 function(morv_add_exports_test target entry)
     if(WIN32)
         set(format PE)
         find_program(MORV_OBJDUMP NAMES ${CMAKE_OBJDUMP} objdump REQUIRED)
         set(tool ${MORV_OBJDUMP})
-    elseif(NOT APPLE)
+    else()
         set(format ELF)
         find_program(MORV_NM NAMES ${CMAKE_NM} nm REQUIRED)
         set(tool ${MORV_NM})
-    else()
-        return()
     endif()
     add_test(NAME ${target}.exports
              COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${target}> -DENTRY=${entry}

@@ -5,8 +5,12 @@
 # "threads" are also gathered under the target `thread_tests`, so a ThreadSanitizer build can build
 # just those.  Test code finds the
 # built modules through MORV_EXTERNALS_DIR and MORV_EXTENSIONS_DIR, and MODULES makes sure the
-# modules it loads are built first.
-if(CMAKE_CROSSCOMPILING AND NOT TARGET GTest::gtest)
+# modules it loads are built first.  Without MORV_BUILD_TESTS it adds nothing.
+if(NOT MORV_BUILD_TESTS)
+    function(morv_add_test)
+    endfunction()
+    return()
+elseif(CMAKE_CROSSCOMPILING AND NOT TARGET GTest::gtest)
     # No cross-built GoogleTest in the distribution: build it from the sources libgtest-dev ships.
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

@@ -6,8 +6,8 @@
 // only store values; the geometry that depends on them is re-derived lazily by the perform
 // routine when `param_version` moves, so nothing outside the audio thread touches the arrays.
 //
-// Threads meet only through fields of yin_t, each accessed through std::atomic_ref: parameters
-// and flags relaxed, published by a release increment of `param_version` that the perform routine
+// Threads meet only through fields of yin_t, each accessed atomically in place: parameters and
+// flags relaxed, published by a release increment of `param_version` that the perform routine
 // reads with acquire; results stored before the clock is set, the last of them with release, and
 // read back in yin_output starting with an acquire load of that one.  No locks, no blocking.
 #include <atomic>
@@ -30,27 +30,35 @@ namespace {
 
 t_class *yin_class = nullptr;
 
+// The fields live in the host's allocation, so they are reached through the compiler's atomic
+// built-ins, which std::atomic_ref wraps: libc++ offers std::atomic_ref only from release 19, so
+// the macOS toolchains (Zig's libc++ 16, Xcode's of the same age) have none.  GCC and clang share
+// the built-ins, and std::memory_order's values are theirs.
 constexpr auto relaxed = std::memory_order_relaxed;
-
-static_assert(std::atomic_ref<double>::is_always_lock_free &&
-                  std::atomic_ref<int32_t>::is_always_lock_free &&
-                  std::atomic_ref<uint32_t>::is_always_lock_free &&
-                  std::atomic_ref<long>::is_always_lock_free,
+static_assert(int(std::memory_order_relaxed) == __ATOMIC_RELAXED &&
+                  int(std::memory_order_acquire) == __ATOMIC_ACQUIRE &&
+                  int(std::memory_order_release) == __ATOMIC_RELEASE,
+              "the built-ins take std::memory_order's values");
+static_assert(__atomic_always_lock_free(sizeof(double), nullptr) &&
+                  __atomic_always_lock_free(sizeof(int32_t), nullptr) &&
+                  __atomic_always_lock_free(sizeof(long), nullptr),
               "the hand-off between threads must not fall back on locks");
 
 template <class T>
 T load(T &field, std::memory_order order = relaxed) {
-    return std::atomic_ref<T>(field).load(order);
+    T value;
+    __atomic_load(&field, &value, int(order));
+    return value;
 }
 
 template <class T>
 void store(T &field, T value, std::memory_order order = relaxed) {
-    std::atomic_ref<T>(field).store(value, order);
+    __atomic_store(&field, &value, int(order));
 }
 
 // Publishes every parameter stored before it to the next perform call.
 void bump_version(yin_t *x) {
-    std::atomic_ref<uint32_t>(x->param_version).fetch_add(1, std::memory_order_release);
+    __atomic_fetch_add(&x->param_version, uint32_t{1}, __ATOMIC_RELEASE);
 }
 
 bool is_number(const t_atom *a) {
