@@ -8,8 +8,6 @@
 # <build>/macos-bundles.cmake with its check's arguments, from which cmake/macos/CMakeLists.txt
 # joins the cross build's two slices into one universal bundle and checks it.
 
-set(MORV_BUNDLE_DOMAIN org.morvkit)  # the reverse domain of the bundles' identifiers
-file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE MORV_COPYRIGHT REGEX "^Copyright" LIMIT_COUNT 1)
 # A module's type and creator, eight bytes without a newline.
 file(WRITE ${CMAKE_BINARY_DIR}/PkgInfo "iLaX????")
 set(MORV_BUNDLE_LIST ${CMAKE_BINARY_DIR}/macos-bundles.cmake)
@@ -28,7 +26,7 @@ function(morv_make_bundle target name entry folder)
     set_target_properties(${target} PROPERTIES
         BUNDLE TRUE BUNDLE_EXTENSION mxo SUFFIX ""
         MACOSX_BUNDLE_INFO_PLIST ${MORV_CMAKE_DIR}/macos/Info.plist.in
-        MACOSX_BUNDLE_GUI_IDENTIFIER ${MORV_BUNDLE_DOMAIN}.${id}
+        MACOSX_BUNDLE_GUI_IDENTIFIER ${MORV_REVERSE_DOMAIN}.${id}
         MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION}
         MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
         MACOSX_BUNDLE_LONG_VERSION_STRING "${name} ${PROJECT_VERSION} - ${MORV_COPYRIGHT}"
@@ -43,7 +41,7 @@ function(morv_make_bundle target name entry folder)
             COMMAND ${MORV_CODESIGN} -s - -f $<TARGET_BUNDLE_DIR:${target}>)
     endif()
 
-    set(check "-DNAME=${name}" -DENTRY=_${entry} -DIDENTIFIER=${MORV_BUNDLE_DOMAIN}.${id}
+    set(check "-DNAME=${name}" -DENTRY=_${entry} -DIDENTIFIER=${MORV_REVERSE_DOMAIN}.${id}
               -DVERSION=${PROJECT_VERSION} "-DCOPYRIGHT=${MORV_COPYRIGHT}"
               -DMIN_VERSION=${MORV_MACOS_MIN_VERSION}
               -DHOST_NAMES=${MORV_CMAKE_DIR}/windows/MaxAPI.def,${MORV_CMAKE_DIR}/windows/MaxAudio.def)
