@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "errors.hpp"
+#include "watchdog.hpp"
 
 namespace morvkit {
 
@@ -118,6 +119,7 @@ AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoic
         // A terminal would wait for keystrokes that never make audio.
         if (isatty(STDIN_FILENO))
             fail(file, "is a terminal; pipe the audio in, or name a file");
+        const InDecoder decoding;
         handle_->file = sf_open_fd(STDIN_FILENO, SFM_READ, &handle_->info, SF_FALSE);
         accept(file, choice);
         return;
@@ -129,6 +131,7 @@ AudioFileSource::AudioFileSource(const std::filesystem::path &file, ChannelChoic
     if (std::filesystem::is_directory(status))
         fail(file, "is a directory, not an audio file");
 
+    const InDecoder decoding;
     handle_->file = sf_open(file.c_str(), SFM_READ, &handle_->info);
     accept(file, choice);
 }
@@ -234,6 +237,7 @@ bool AudioFileSource::refill() {
         interleaved_.resize(block_frames_ * channels);
         block_.resize(block_frames_);
     }
+    const InDecoder decoding;
     const sf_count_t got =
         sf_readf_double(handle_->file, interleaved_.data(), static_cast<sf_count_t>(block_frames_));
     block_filled_ = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));
@@ -257,6 +261,7 @@ std::int64_t AudioFileSource::skip(std::int64_t frames) {
     const bool exact_seek = handle_->info.seekable && sample_bytes(handle_->info) > 0 &&
                             block_at_ == block_filled_ && read_ == 0;
     if (exact_seek && frames > 0) {
+        const InDecoder decoding;
         const sf_count_t to = sf_seek(handle_->file, frames, SEEK_SET);
         if (to == frames) {
             read_ = frames;

@@ -14,9 +14,11 @@
 #include "child_process.hpp"
 #include "commands.hpp"
 #include "errors.hpp"
-#include "failure.hpp"
 #include "interrupt.hpp"
+#include "manifest.hpp"
+#include "output_file.hpp"
 #include "progress.hpp"
+#include "watched_input.hpp"
 
 namespace morvkit {
 namespace {
@@ -41,29 +43,16 @@ std::vector<Job> jobs_of(const Options &options) {
     return jobs;
 }
 
-// One input in a child process: its own options, its failure on stderr in one write (so that
-// lines from processes running at once do not interleave).
-int run_job(const Options &options, const Job &job, int jobs, ChildReport &report) {
-    report_progress_to(&report.frames);
-    try {
-        Options one = options;
-        one.input = job.input;
-        one.inputs = {job.input};
-        one.output = job.result;
-        one.output_dir.reset();
-        one.quiet = true;
-        one.jobs = jobs;
-        if (one.command == Command::centroid)
-            run_centroid_command(one);
-        else
-            run_pitch_command(one);
-        return 0;
-    } catch (...) {
-        const Failure failure = describe_failure(std::current_exception());
-        const std::string line = "morvkit: " + job.input.string() + ": " + failure.message + "\n";
-        [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
-        return failure.status;
-    }
+// One input's own options: its result in the folder, quiet, `jobs` processes.
+Options options_of(const Options &options, const Job &job, int jobs) {
+    Options one = options;
+    one.input = job.input;
+    one.inputs = {job.input};
+    one.output = job.result;
+    one.output_dir.reset();
+    one.quiet = true;
+    one.jobs = jobs;
+    return one;
 }
 
 }  // namespace
@@ -75,6 +64,7 @@ void run_batch(const Options &options) {
     if (ec || !std::filesystem::is_directory(*options.output_dir))
         throw Error(ExitStatus::output, "cannot make the folder '" + options.output_dir->string() +
                                             "' for the results" + (ec ? ": " + ec.message() : ""));
+    claim_output_folder(options);
     std::vector<Job> todo;
     std::size_t skipped = 0;
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -92,7 +82,7 @@ void run_batch(const Options &options) {
     // Jobs beyond one per running input go to segments of those inputs.
     const int per_input = std::max(1, options.jobs / static_cast<int>(at_once));
     SharedReports reports(at_once);
-    std::vector<std::unique_ptr<ChildProcess>> running(at_once);
+    std::vector<std::unique_ptr<WatchedInput>> running(at_once);
     std::vector<int> status(todo.size(), 0);
     std::vector<std::size_t> job_in_slot(at_once);
     std::size_t next = 0, done = 0;
@@ -115,16 +105,26 @@ void run_batch(const Options &options) {
                 const std::int64_t last = reports[slot].frames.load(std::memory_order_relaxed);
                 frames_finished += last;
                 frames += last;
+                const Job &job = todo[job_in_slot[slot]];
+                if (running[slot]->stalled()) {
+                    remove_stale_temporaries(job.result);
+                    const std::string line = "morvkit: " + job.input.string() + ": " +
+                                             stall_message(options.stall_seconds) + "\n";
+                    [[maybe_unused]] const auto written =
+                        ::write(STDERR_FILENO, line.data(), line.size());
+                }
                 status[job_in_slot[slot]] = *ended;
                 running[slot].reset();
                 ++done;
             }
             if (next < todo.size()) {
-                reports[slot].frames.store(0);
                 job_in_slot[slot] = next;
-                running[slot] = std::make_unique<ChildProcess>([&, slot, job = next] {
-                    return run_job(options, todo[job], per_input, reports[slot]);
-                });
+                const Options one = options_of(options, todo[next], per_input);
+                running[slot] = std::make_unique<WatchedInput>(
+                    [&, one, slot] {
+                        return analyse_input(one, reports[slot], one.input.string() + ": ", true);
+                    },
+                    reports[slot], options.stall_seconds);
                 ++next;
             }
         }

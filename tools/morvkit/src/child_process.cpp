@@ -1,6 +1,7 @@
 #include "child_process.hpp"
 
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,12 +18,17 @@
 namespace morvkit {
 
 ChildProcess::ChildProcess(const std::function<int()> &work) {
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ < 0)
         throw Error(ExitStatus::analysis,
                     std::string("cannot start a process: ") + std::strerror(errno));
     if (pid_ == 0) {
-        forget_inherited_cleanup();
+        forget_inherited_cleanup(parent);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // A parent that died before the line above sent nothing: look.
+        if (getppid() != parent)
+            _exit(128 + SIGTERM);
         _exit(work());
     }
     slot_ = hold_child(pid_);
@@ -56,6 +62,19 @@ int ChildProcess::wait(const std::function<void()> &while_waiting) {
     while (!poll()) {
         while_waiting();
         pause_briefly();
+    }
+    return *status_;
+}
+
+int ChildProcess::end_at_once() {
+    if (!poll()) {
+        kill(pid_, SIGKILL);
+        int raw = 0;
+        while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+        }
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        release_child(slot_);
+        slot_ = -1;
     }
     return *status_;
 }

@@ -6,7 +6,10 @@
 // destructors nor writes out the parent's buffers, and it forgets the parent's temporary files.
 // Every signal the parent receives is passed on to the children (interrupt.hpp); a parent that
 // stops for any reason first stops (SIGTERM) and reaps every child still running, so none
-// outlives it.
+// outlives it.  A parent that cannot do that (killed outright, SIGKILL to it alone) still takes
+// its children with it: each asks the kernel for a SIGTERM when its parent dies, which a child
+// whose parent is gone takes as "now" (interrupt.hpp), so it removes its temporaries and ends at
+// once even where it would otherwise finish a step first.
 #pragma once
 
 #include <sys/types.h>
@@ -33,6 +36,10 @@ class ChildProcess {
     // Waits for the end, calling `while_waiting` every few milliseconds (progress, a check for
     // signals, which may throw).
     int wait(const std::function<void()> &while_waiting);
+    // Ends the child at once (SIGKILL: it may be spinning where no signal handler would stop
+    // it) and reaps it; returns its status (128 + SIGKILL unless it had just ended by itself).
+    int end_at_once();
+    pid_t pid() const { return pid_; }
 
   private:
     pid_t pid_ = -1;
@@ -47,6 +54,7 @@ void pause_briefly();
 struct ChildReport {
     std::atomic<std::int64_t> frames{0};  // progress
     std::atomic<std::int64_t> extent{0};  // where the child's reading ended, in the whole input
+    std::atomic<int> decoding{0};         // its processes inside the decoder (watchdog.hpp)
     char message[1024] = "";              // why the child failed
     void set_message(const char *text);
 };

@@ -12,6 +12,7 @@
 #include "demo_report.hpp"
 #include "errors.hpp"
 #include "host_session.hpp"
+#include "manifest.hpp"
 #include "output_file.hpp"
 #include "pitch_run.hpp"
 #include "plot.hpp"
@@ -85,6 +86,7 @@ Json source_head(const Options &options, const AudioFileSource &source) {
         head["channel"] = "mix";
     else
         head["channel"] = options.channel.channel;
+    head["settings"] = run_settings(options);
     return head;
 }
 

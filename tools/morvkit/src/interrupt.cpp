@@ -1,10 +1,12 @@
 #include "interrupt.hpp"
 
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstring>
+#include <ctime>
 
 namespace morvkit {
 namespace {
@@ -16,6 +18,9 @@ std::atomic<int> first_signal{0};
 // when it stops, its parent does.
 std::atomic<int> checking{0};
 std::atomic<bool> quiet_stop{false};
+// The process this one works for, if any: when it has gone (its death sends us SIGTERM), nobody
+// waits for an orderly end.
+std::atomic<pid_t> parent_pid{0};
 
 // A run has at most a table and a plot; a few spare slots cost nothing.  The paths are written
 // before their slot is marked in use, so the handler only ever reads a complete path.
@@ -32,6 +37,26 @@ void pass_on(int signal) {
     for (auto &child : children)
         if (const pid_t pid = child.load(); pid > 0)
             kill(pid, signal);
+}
+
+// On the way out at once: the children have had the same signals, so they too are ending now,
+// removing their temporaries.  Whoever waits for this process should find them done, so wait for
+// them a moment (never for ever: a child may be stuck where no signal reaches it).
+void await_children() {
+    const timespec pace{0, 1'000'000};
+    for (int tries = 0; tries < 1000; ++tries) {
+        bool running = false;
+        for (auto &child : children)
+            if (const pid_t pid = child.load(); pid > 0) {
+                if (waitpid(pid, nullptr, WNOHANG) == 0)
+                    running = true;
+                else
+                    child.store(0);
+            }
+        if (!running)
+            return;
+        nanosleep(&pace, nullptr);
+    }
 }
 
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free &&
@@ -54,12 +79,15 @@ extern "C" void on_signal(int signal) {
     pass_on(signal);
     int none = 0;
     const bool first = first_signal.compare_exchange_strong(none, signal);
-    if (first && checking.load() > 0)
+    const pid_t parent = parent_pid.load();
+    const bool orphaned = parent > 0 && getppid() != parent;
+    if (first && checking.load() > 0 && !orphaned)
         return;  // the loops notice at the next vector
     // Only async-signal-safe calls from here on.
     for (int i = 0; i < slot_count; ++i)
         if (in_use[i].load())
             unlink(temporaries[i]);
+    await_children();
     if (first && !quiet_stop.load())
         say_stopped(signal);
     _exit(128 + first_signal.load());
@@ -142,11 +170,12 @@ void release_child(int slot) {
         children[slot].store(0);
 }
 
-void forget_inherited_cleanup() {
+void forget_inherited_cleanup(pid_t parent) {
     for (auto &slot : in_use) slot.store(false);
     for (auto &child : children) child.store(0);
     checking.store(0);
     quiet_stop.store(true);
+    parent_pid.store(parent);
 }
 
 }  // namespace morvkit

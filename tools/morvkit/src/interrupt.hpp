@@ -49,8 +49,9 @@ void release_temporary(int slot);
 int hold_child(pid_t child);
 void release_child(int slot);
 
-// In a child process: forgets the parent's temporaries, children and loops, which are not the
-// child's, and leaves saying why it stopped to the parent.
-void forget_inherited_cleanup();
+// In a child process of `parent`: forgets the parent's temporaries, children and loops, which
+// are not the child's, and leaves saying why it stopped to the parent.  Once that parent is gone,
+// any signal means "now".
+void forget_inherited_cleanup(pid_t parent);
 
 }  // namespace morvkit

@@ -11,6 +11,7 @@
 #include "failure.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "watched_input.hpp"
 
 namespace {
 
@@ -27,18 +28,11 @@ int run(int argc, char **argv) {
         run_batch(options);
         return static_cast<int>(ExitStatus::ok);
     }
-    switch (options.command) {
-        case Command::pitch:
-            run_pitch_command(options);
-            break;
-        case Command::centroid:
-            run_centroid_command(options);
-            break;
-        case Command::demo:
-            run_demo_command(options);
-            break;
+    if (options.command == Command::demo) {
+        run_demo_command(options);
+        return static_cast<int>(ExitStatus::ok);
     }
-    return static_cast<int>(ExitStatus::ok);
+    return run_watched_input(options);
 }
 
 }  // namespace

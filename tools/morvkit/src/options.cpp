@@ -37,6 +37,8 @@ bool is_power_of_two(long n) {
 }
 
 constexpr long max_jobs = 1024;
+// A year: beyond any real wait, and far inside what the clock's arithmetic holds.
+constexpr double max_stall_seconds = 365.0 * 24 * 3600;
 
 Shard parse_shard(const std::string &text) {
     const auto slash = text.find('/');
@@ -114,7 +116,7 @@ Options parse_options(int argc, const char *const *argv) {
     // Values arrive as text and are checked by the strict readers above, so every bad value
     // gets the same kind of message.
     std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
-    std::string output, plot, jobs, shard, output_dir;
+    std::string output, plot, jobs, shard, output_dir, stall;
     std::string unit, a4, min_periodicity, min_level, fmin, fmax;
     std::vector<std::string> modules;
 
@@ -146,6 +148,10 @@ Options parse_options(int argc, const char *const *argv) {
             ->type_name("I/N");
         cmd->add_option("--jobs", jobs, "Processes at once (default: the number of processors)")
             ->type_name("N");
+        cmd->add_option("--stall-timeout", stall,
+                        "Give up an input whose decoder makes no progress for S seconds "
+                        "(default 10; 0: never)")
+            ->type_name("S");
         common(cmd);
     };
 
@@ -211,6 +217,12 @@ Options parse_options(int argc, const char *const *argv) {
         options.output_dir = output_dir;
     if (!shard.empty())
         options.shard = parse_shard(shard);
+    if (!stall.empty()) {
+        options.stall_seconds = parse_number("--stall-timeout", stall);
+        if (options.stall_seconds < 0 || options.stall_seconds > max_stall_seconds)
+            usage("--stall-timeout", stall,
+                  "is out of range (0 to " + format_number(max_stall_seconds) + ")");
+    }
     if (options.output_dir) {
         if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end())
             throw Error(ExitStatus::usage,

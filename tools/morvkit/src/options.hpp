@@ -48,6 +48,8 @@ struct Options {
     std::optional<std::filesystem::path> output_dir;
     bool force = false;  // analyse also inputs whose result exists
     Shard shard;
+    // An input whose decoder neither reads nor delivers for this long is given up; 0 never.
+    double stall_seconds = 10;
 
     // pitch
     std::optional<std::string> box;

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -44,7 +46,58 @@ int open_for_writing(const std::filesystem::path &file) {
     }
 }
 
+// The name of a temporary beside `target`, up to mkstemp's six characters.
+std::string temporary_prefix(const std::filesystem::path &target) {
+    return "." + target.filename().string() + ".partial-";
+}
+
+// A whole-file write lock, held by this process only (record locks are not inherited across
+// fork, so a child working for the writer never keeps its temporary alive) until it ends.
+flock whole_file(short type) {
+    flock lock{};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return lock;
+}
+
+// True unless a live process holds the temporary's lock.  A file system without locks cannot
+// tell, and then a temporary counts as stale, as one that no run will ever finish.
+bool is_stale(const std::filesystem::path &temporary) {
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    flock lock = whole_file(F_WRLCK);
+    const bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return !held;
+}
+
 }  // namespace
+
+void remove_stale_temporaries(const std::filesystem::path &destination) {
+    if (destination == "-" || destination.filename().empty())
+        return;
+    std::filesystem::path target;
+    try {
+        target = follow_links(destination, "'" + destination.string() + "'");
+    } catch (const Error &) {
+        return;  // a link loop: opening the result says so
+    }
+    const auto folder =
+        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    const std::string prefix = temporary_prefix(target);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const bool ours =
+            name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                        [](unsigned char c) { return std::isalnum(c) != 0; });
+        if (ours && it->is_regular_file(ec) && is_stale(it->path()))
+            ::unlink(it->path().c_str());
+    }
+}
 
 std::optional<FileIdentity> identity_of(const std::filesystem::path &file) {
     struct stat st {};
@@ -92,14 +145,16 @@ void OutputFile::open_temporary(const std::optional<FileIdentity> &existing, mod
                                 gid_t gid) {
     const auto folder =
         target_.parent_path().empty() ? std::filesystem::path(".") : target_.parent_path();
-    std::string pattern =
-        (folder / ("." + target_.filename().string() + ".partial-XXXXXX")).string();
+    remove_stale_temporaries(target_);
+    std::string pattern = (folder / (temporary_prefix(target_) + "XXXXXX")).string();
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0)
         fail(name(), std::strerror(errno));
     owns_fd_ = true;
     temporary_ = pattern;
     slot_ = hold_temporary(temporary_.c_str());
+    flock lock = whole_file(F_WRLCK);
+    [[maybe_unused]] const int unlockable = ::fcntl(fd_, F_SETLK, &lock);
     // mkstemp makes the file private: give it the mode the result should have, and (when we
     // may) the owner of the file it replaces, so that replacing a file changes only its content.
     ::fchmod(fd_, mode);
@@ -128,18 +183,38 @@ std::ostream &OutputFile::stream() {
 }
 
 void OutputFile::commit() {
-    stream_->finish();
-    if (owns_fd_) {
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0)
-            fail(name(), std::strerror(errno));
-    }
+    close_written();
     if (!temporary_.empty()) {
         if (::rename(temporary_.c_str(), target_.c_str()) != 0)
             fail(name(), std::strerror(errno));
         release_temporary(slot_);
     }
     committed_ = true;
+}
+
+bool OutputFile::commit_if_absent() {
+    close_written();
+    if (!temporary_.empty()) {
+        // A link, unlike a rename, fails where the name exists: the file appears whole, once.
+        if (::link(temporary_.c_str(), target_.c_str()) != 0) {
+            if (errno == EEXIST)
+                return false;
+            fail(name(), std::strerror(errno));
+        }
+        ::unlink(temporary_.c_str());
+        release_temporary(slot_);
+    }
+    committed_ = true;
+    return true;
+}
+
+void OutputFile::close_written() {
+    stream_->finish();
+    if (owns_fd_) {
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0)
+            fail(name(), std::strerror(errno));
+    }
 }
 
 }  // namespace morvkit

@@ -9,7 +9,10 @@
 //   file would be wrong.
 // Every write is checked (checked_stream.hpp).  The constructor opens everything it can before
 // an analysis runs, so an unwritable destination fails fast with Error(output).  Without a
-// commit the destructor removes the temporary file; a second signal removes it too.
+// commit the destructor removes the temporary file; a second signal removes it too.  A process
+// killed outright removes nothing, so the writer holds a lock on its temporary while it lives,
+// and every new writer first removes the temporaries of its file that nobody holds: a killed run
+// leaves its debris only until the same result is written again.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +39,10 @@ struct FileIdentity {
 // The file behind a path, links followed; none when it does not exist.
 std::optional<FileIdentity> identity_of(const std::filesystem::path &file);
 
+// Removes the hidden temporaries ".NAME.partial-XXXXXX" beside the file `destination` names
+// (links followed) whose writer has gone, and nothing else.
+void remove_stale_temporaries(const std::filesystem::path &destination);
+
 class OutputFile {
   public:
     // No destination (or "-") means standard output.
@@ -56,8 +63,13 @@ class OutputFile {
     // Writes out the rest and, for a temporary, gives it the final mode and renames it into
     // place.  Throws Error(output) when any of that fails.
     void commit();
+    // The same, except that a file already at the destination (say, one another process made
+    // meanwhile) is left as it is: returns false then, and the temporary is removed.
+    bool commit_if_absent();
 
   private:
+    // Writes out the rest and closes what this file opened.
+    void close_written();
     void open_temporary(const std::optional<FileIdentity> &existing, mode_t mode, uid_t uid,
                         gid_t gid);
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "run_command.hpp"
@@ -163,9 +164,14 @@ TEST_F(Hostile, SignalsStopTheRunRemoveTemporariesAndExitWith128PlusTheSignal) {
     // blocks until one comes.
     const auto fifo = dir / "fifo.wav";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    RunningCommand blocked({"pitch", fifo, "--output", dir / "out.csv"});
-    const auto wchan = "/proc/" + std::to_string(blocked.pid()) + "/wchan";
-    for (int i = 0; i < 6000 && testing::read_text(wchan) != "wait_for_partner"; ++i)
+    RunningCommand blocked({"pitch", fifo, "--output", dir / "out.csv", "--stall-timeout", "0"});
+    // The input is opened by the command's worker process.
+    const auto pid = std::to_string(blocked.pid());
+    const auto worker_wchan = [&] {
+        const auto children = testing::read_text("/proc/" + pid + "/task/" + pid + "/children");
+        return testing::read_text("/proc/" + children.substr(0, children.find(' ')) + "/wchan");
+    };
+    for (int i = 0; i < 6000 && worker_wchan() != "wait_for_partner"; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     blocked.signal(SIGINT);
     // Should the signal have been left pending, a writer ends the wait instead of the test's.
@@ -174,6 +180,73 @@ TEST_F(Hostile, SignalsStopTheRunRemoveTemporariesAndExitWith128PlusTheSignal) {
     const auto r = blocked.wait();
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_EQ(r.err, "morvkit: stopped by SIGINT\n");
+}
+
+// A batch killed outright, as a cluster's time limit kills a job: with its process group, or the
+// parent alone.
+TEST_F(Hostile, AKilledBatchLeavesNoWorkerAndARerunNoDebris) {
+    const std::vector<std::string> costly = {"--minfreq", "5", "--period", "0.1"};
+    std::vector<std::string> args = {"pitch"};
+    for (const char *name : {"a.wav", "b.wav", "c.wav"}) {
+        fs::copy_file(input, dir / name);
+        args.push_back(dir / name);
+    }
+    const fs::path out = dir / "results";
+    fs::create_directory(out);
+    args.insert(args.end(), {"--output-dir", out, "--jobs", "2", "--down", "0"});
+    const auto partials = [&] {
+        std::vector<std::string> names;
+        for (const auto &name : names_in(out))
+            if (name.find(".partial-") != std::string::npos)
+                names.push_back(name);
+        return names;
+    };
+    const auto start_working = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), args.begin(), args.end());
+        auto run = std::make_unique<RunningCommand>(more);
+        for (int i = 0; i < 6000 && partials().size() < 2; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return run;
+    };
+
+    auto group = start_working(costly);
+    kill(-group->pid(), SIGKILL);
+    group->wait();
+    EXPECT_EQ(partials().size(), 2u);  // nobody was left to remove them
+    auto again = args;
+    again.insert(again.end(), costly.begin(), costly.end());
+    const auto r = run_morvkit(again);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(names_in(out), (std::vector<std::string>{".morvkit-pitch.json", "a.wav.pitch.csv",
+                                                       "b.wav.pitch.csv", "c.wav.pitch.csv"}));
+    std::vector<std::string> alone = {"pitch", input, "--down", "0"};
+    alone.insert(alone.end(), costly.begin(), costly.end());
+    const std::string expected = run_morvkit(alone).out;
+    for (const char *name : {"a.wav.pitch.csv", "b.wav.pitch.csv", "c.wav.pitch.csv"})
+        EXPECT_EQ(read_text(out / name), expected) << name;
+
+    // The parent alone: its workers (each at work for minutes) end with it, removing what they
+    // were writing.
+    auto parent = start_working({"--force", "--minfreq", "0.1", "--period", "0.001"});
+    const auto pid = std::to_string(parent->pid());
+    const std::string workers = read_text("/proc/" + pid + "/task/" + pid + "/children");
+    parent->signal(SIGKILL);
+    parent->wait();
+    std::istringstream listed(workers);
+    int gone = 0, count = 0;
+    for (std::string worker; listed >> worker; ++count) {
+        // Reparented, a worker that ended may wait as a zombie for a reaper that never comes.
+        const auto alive = [&] {
+            const std::string stat = read_text("/proc/" + worker + "/stat");
+            return !stat.empty() && stat.find(") Z") == std::string::npos;
+        };
+        for (int i = 0; i < 200 && alive(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        gone += alive() ? 0 : 1;
+    }
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(gone, count);
+    EXPECT_EQ(partials(), std::vector<std::string>{});
 }
 
 TEST_F(Hostile, DamagedAudioIsAnalysedAsFarAsItGoesWithOneWarning) {

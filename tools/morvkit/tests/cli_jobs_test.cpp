@@ -1,8 +1,16 @@
 // morvkit with --jobs and with several files: the same bytes as one pass, one result per input.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "run_command.hpp"
 #include "wav_fixture.hpp"
@@ -122,8 +130,8 @@ TEST_F(Jobs, SeveralFilesOneResultEachFailuresNamedOthersGoOn) {
             seen.push_back(entry.path().filename());
     }
     std::sort(seen.begin(), seen.end());
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"long.wav.centroid.json", "short.wav.centroid.json"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{".morvkit-centroid.json", ".morvkit-centroid.json",
+                                              "long.wav.centroid.json", "short.wav.centroid.json"}));
 
     // Two inputs with one result name are refused before anything runs.
     fs::create_directory(dir / "other");
@@ -132,6 +140,103 @@ TEST_F(Jobs, SeveralFilesOneResultEachFailuresNamedOthersGoOn) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("would both write short.wav.pitch.csv"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir / "x"));
+}
+
+TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
+    // libsndfile spins for ever opening this one: a LIST chunk whose sub-chunk size wraps.
+    const std::string damaged = MORVKIT_TEST_DATA "/list_chunk_loop.wav";
+    const std::string said = "morvkit: " + damaged +
+                             ": the decoder made no progress for 1 s (a damaged header?)\n";
+    auto r = run_morvkit({"pitch", damaged, "--stall-timeout", "1"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, said);
+
+    // A FIFO that never delivers is given up the same way; one that delivers a hundred bytes at
+    // a time, never a whole block of frames within the timeout, is read to the end.
+    const fs::path fifo = dir / "fifo.wav", slow = dir / "slow.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    r = run_morvkit({"pitch", fifo, "--stall-timeout", "0.5"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("no progress for 0.5 s"), std::string::npos) << r.err;
+    write_wav(slow, 8000, {sine(220, 8000, 0.2)}, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    signal(SIGPIPE, SIG_IGN);  // should the command end early, the writer only sees EPIPE
+    std::thread writer([&] {
+        const std::string bytes = read_text(slow);
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        for (std::size_t at = 0; at < bytes.size(); at += 100) {
+            if (write(fd, bytes.data() + at, std::min<std::size_t>(100, bytes.size() - at)) < 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        close(fd);
+    });
+    r = run_morvkit({"pitch", fifo, "--stall-timeout", "0.5", "--jobs", "1"});
+    writer.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ok({"pitch", slow}).out);
+    // Standard input from a pipe whose writer waits (for a writer of the FIFO) for ever.
+    r = run_morvkit_piped(fifo, {"pitch", "-", "--stall-timeout", "0.5"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "morvkit: standard input: the decoder made no progress for 0.5 s (a damaged "
+                     "header?)\n");
+    close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets that writer end
+
+    // In a batch, between good files: the run takes the timeout longer than without it (a
+    // margin of one more for a loaded machine), and the good results are the same.
+    const auto batch = [&](const fs::path &out, const std::vector<std::string> &inputs) {
+        std::vector<std::string> args = {"pitch"};
+        args.insert(args.end(), inputs.begin(), inputs.end());
+        args.insert(args.end(), {"--output-dir", out, "--jobs", "1", "--stall-timeout", "1"});
+        const auto start = std::chrono::steady_clock::now();
+        r = run_morvkit(args);
+        return std::chrono::steady_clock::now() - start;
+    };
+    const auto without = batch(dir / "without", {long_file, short_file});
+    EXPECT_EQ(r.status, 0);
+    const auto with = batch(dir / "with", {long_file, damaged, short_file});
+    EXPECT_LT(with - without, std::chrono::seconds(2));
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, said + "morvkit: 1 of 3 files failed (named above); 2 analysed, 0 skipped "
+                            "(result exists)\n");
+    for (const char *result : {"long.wav.pitch.csv", "short.wav.pitch.csv"})
+        EXPECT_EQ(read_text(dir / "with" / result), read_text(dir / "without" / result));
+}
+
+TEST_F(Jobs, AFolderKeepsItsSettingsUntilForced) {
+    const fs::path out = dir / "results";
+    const auto batch = [&](const std::vector<std::string> &settings) {
+        std::vector<std::string> args = {"pitch", short_file, "--output-dir", out, "--format",
+                                         "json"};
+        args.insert(args.end(), settings.begin(), settings.end());
+        return run_morvkit(args);
+    };
+    const auto result = [&] { return read_text(out / "short.wav.pitch.json"); };
+    EXPECT_EQ(batch({"--minfreq", "50"}).status, 0);
+    const std::string first = result();
+    auto r = batch({"--minfreq", "60"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "morvkit: '" + out.string() +
+                         "' holds pitch results made with other settings (box was \"zid~ "
+                         "@minfreq 50\", now \"zid~ @minfreq 60\"): --force redoes every input "
+                         "with these, or choose another --output-dir\n");
+    EXPECT_EQ(result(), first);
+    EXPECT_EQ(batch({"--minfreq", "50", "--vector", "32"}).status, 2);
+    EXPECT_EQ(batch({"--minfreq", "50", "--unit", "midi"}).status, 2);
+    EXPECT_NE(batch({"--minfreq", "50", "--threshold", "0.2"}).err.find("threshold was not given"),
+              std::string::npos);
+    EXPECT_EQ(batch({"--minfreq", "50"}).status, 0);  // the same settings resume
+
+    EXPECT_EQ(batch({"--minfreq", "60", "--force"}).status, 0);
+    const auto redone = nlohmann::json::parse(result());
+    const auto alone = nlohmann::json::parse(
+        ok({"pitch", short_file, "--format", "json", "--minfreq", "60"}).out);
+    EXPECT_EQ(redone["rows"], alone["rows"]);
+    // The result says how it was made, as the folder does.
+    EXPECT_EQ(redone["settings"], nlohmann::json::parse(read_text(out / ".morvkit-pitch.json")));
+    EXPECT_EQ(redone["settings"]["box"], "zid~ @minfreq 60");
+    EXPECT_EQ(batch({"--minfreq", "60"}).status, 0);
+    // Each command has its own settings in a shared folder.
+    EXPECT_EQ(run_morvkit({"centroid", short_file, "--output-dir", out}).status, 0);
 }
 
 }  // namespace

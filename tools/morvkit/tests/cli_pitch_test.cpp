@@ -74,13 +74,13 @@ TEST_F(Pitch, JsonCarriesMetadataAndTheSameExactRows) {
     EXPECT_EQ(json["parameters"],
               (Json{{"down", 2}, {"minfreq", 60}, {"period", 5}, {"threshold", 0.1}}));
     EXPECT_EQ(json["columns"], (Json{"time", "frequency", "amplitude", "periodicity"}));
-    // Without the unit and voicing options, the fields are those of earlier versions (the test's
-    // JSON sorts them).
+    // Without the unit and voicing options, the fields are those of earlier versions and the
+    // settings (the test's JSON sorts them).
     std::vector<std::string> keys;
     for (auto field = json.begin(); field != json.end(); ++field) keys.push_back(field.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"box", "channel", "channels", "columns", "file",
                                               "frames", "geometry", "parameters", "rows",
-                                              "samplerate", "time", "vector_size"}));
+                                              "samplerate", "settings", "time", "vector_size"}));
     ASSERT_EQ(json["rows"].size(), csv.size());
     for (std::size_t i = 0; i < csv.size(); ++i)
         for (std::size_t c = 0; c < 4; ++c)

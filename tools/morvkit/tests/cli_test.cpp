@@ -38,6 +38,8 @@ TEST_F(BadInput, CommandLineMistakesExitWithTwo) {
     EXPECT_EQ(fails_with(2, {"centroid", good, "--fft", "1000"}),
               "morvkit: --fft: '1000' is not a power of two\n");
     EXPECT_NE(fails_with(2, {"pitch"}).find("FILE"), std::string::npos);
+    EXPECT_EQ(fails_with(2, {"pitch", good, "--stall-timeout", "-1"}),
+              "morvkit: --stall-timeout: '-1' is out of range (0 to 31536000)\n");
     // Box text: whatever the host's console says against the new box is an error too.
     const std::vector<std::pair<std::string, std::string>> boxes = {
         {"morv.centroid~", "is a morv.centroid~, not a zid~"},

@@ -53,6 +53,7 @@ pid_t start(const std::vector<std::string> &args, const std::string &out, bool a
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        setpgid(0, 0);  // a group of its own, which a test may kill whole
         const int out_fd =
             open(out.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0644);
         const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -24,7 +24,8 @@ CommandResult run_morvkit(const std::vector<std::string> &args, const std::strin
 CommandResult run_morvkit_piped(const std::filesystem::path &in,
                                 const std::vector<std::string> &args, bool redirected = false);
 
-// A command left running, to be signalled or fed while it works.
+// A command left running, to be signalled or fed while it works; it leads a process group of
+// its own.
 class RunningCommand {
   public:
     explicit RunningCommand(const std::vector<std::string> &args);
