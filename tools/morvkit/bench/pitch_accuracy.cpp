@@ -44,7 +44,10 @@ const Shape shapes[] = {
     {"strong fundamental", [](int k) { return 1.0 / k; }},
     {"weak fundamental", [](int k) { return k == 1 ? 0.1 : 1.0 / k; }},
     {"missing fundamental", [](int k) { return k == 1 ? 0.0 : 1.0 / k; }},
-    {"weak upper partials", [](int k) { return k == 1 ? 1.0 : (k == 2 ? 0.1 : k == 3 ? 0.03 : 0.0); }},
+    {"weak upper partials",
+     [](int k) {
+         return k == 1 ? 1.0 : (k == 2 ? 0.1 : k == 3 ? 0.03 : 0.0);
+     }},
 };
 
 std::vector<double> fundamentals() {
@@ -98,11 +101,11 @@ struct Tally {
 };
 
 struct Result {
-    Tally in_range;                  // notes within the configuration's range
-    std::vector<Tally> per_note;     // every note
+    Tally in_range;                             // notes within the configuration's range
+    std::vector<Tally> per_note;                // every note
     std::vector<std::vector<Tally>> per_shape;  // every note of each spectrum
     long quiet = 0, quiet_voiced = 0;
-    double seconds = 0, audio = 0;   // processor time, input length
+    double seconds = 0, audio = 0;  // processor time, input length
     std::string box;
 };
 
@@ -126,7 +129,8 @@ Result run(const Options &options, const std::vector<std::vector<double>> &signa
         result.seconds += static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
         result.audio += static_cast<double>(signal.size()) / samplerate;
         const auto &g = rows.settled["geometry"];
-        const double frame = 2.0 * g["window_size"].get<double>() / g["analysis_rate"].get<double>();
+        const double frame =
+            2.0 * g["window_size"].get<double>() / g["analysis_rate"].get<double>();
         for (std::size_t r = 0; r < rows.rows.rows(); ++r) {
             const double end = rows.rows.at(r, 0), begin_at = end - frame;
             const double slot = std::floor(begin_at / note_seconds);
@@ -176,8 +180,9 @@ int main() {
     // placed at the analysis rate over 4, 4.5, ... 24 (minfreq 100 keeps the lags short).
     std::vector<double> periods;
     for (double spp = 4; spp <= 24; spp += 0.5) periods.push_back(spp);
-    std::printf("Share within 50 cents against samples per period (analysis rate / f0): all four "
-                "spectra, and the worst of them; minfreq 100:\n\n| samples per period |");
+    std::printf(
+        "Share within 50 cents against samples per period (analysis rate / f0): all four "
+        "spectra, and the worst of them; minfreq 100:\n\n| samples per period |");
     for (int down = 0; down <= 3; ++down) std::printf(" down %d |", down);
     std::printf("\n|---|---|---|---|---|\n");
     std::vector<Result> by_down;
@@ -222,23 +227,27 @@ int main() {
         {"--fmin 100 --fmax 2000", pitch_options(100.0, 2000.0), 100, 2000},
         {"--down 0 --minfreq 40", pitch_options({}, {}, 0.0, 40.0), 30, 4000},
     };
-    std::printf("\nThe notes within each range (defaults: all, 30 Hz to 4 kHz); gates "
-                "--min-periodicity 0.5 --min-level -60:\n\n"
-                "| options | box | within 50 cents | within 50 cents and voiced | quiet analyses "
-                "voiced, gated | processor time | real time / processor time |\n"
-                "|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "\nThe notes within each range (defaults: all, 30 Hz to 4 kHz); gates "
+        "--min-periodicity 0.5 --min-level -60:\n\n"
+        "| options | box | within 50 cents | within 50 cents and voiced | quiet analyses "
+        "voiced, gated | processor time | real time / processor time |\n"
+        "|---|---|---|---|---|---|---|\n");
     std::vector<Result> results;
     for (const auto &c : configs) {
         results.push_back(run(c.options, signals, f0s, c.low, c.high));
         const Result &r = results.back();
         std::printf("| %s | `%s` | %.1f %% | %.1f %% | %.2f %% (%ld of %ld) | %.2f s | %.0f× |\n",
                     c.label, r.box.c_str(), r.in_range.share(), r.in_range.share_voiced(),
-                    r.quiet ? 100.0 * static_cast<double>(r.quiet_voiced) / static_cast<double>(r.quiet) : NAN,
+                    r.quiet
+                        ? 100.0 * static_cast<double>(r.quiet_voiced) / static_cast<double>(r.quiet)
+                        : NAN,
                     r.quiet_voiced, r.quiet, r.seconds, r.audio / r.seconds);
     }
-    std::printf("\n(Without gates every quiet analysis carries a pitch: 100 %%.)  %.0f s of audio "
-                "per configuration.\n\nShare within 50 cents by octave, all spectra:\n\n| f0 (Hz) |",
-                results[0].audio);
+    std::printf(
+        "\n(Without gates every quiet analysis carries a pitch: 100 %%.)  %.0f s of audio "
+        "per configuration.\n\nShare within 50 cents by octave, all spectra:\n\n| f0 (Hz) |",
+        results[0].audio);
     for (const auto &c : configs) std::printf(" %s |", c.label);
     std::printf("\n|---|");
     for (std::size_t i = 0; i < std::size(configs); ++i) std::printf("---|");

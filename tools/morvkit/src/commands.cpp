@@ -57,8 +57,8 @@ struct Outputs {
         const Place table_place = place_of(table);
         if (input) {
             // Standard input may be a file redirected in: the one it is.
-            const Place input_place{
-                identity_of(is_standard_input(*input) ? "/dev/stdin" : *input), {}};
+            const Place input_place{identity_of(is_standard_input(*input) ? "/dev/stdin" : *input),
+                                    {}};
             if (table_place.same_as(input_place))
                 throw Error(ExitStatus::output,
                             "cannot write " + table.name() + ": it is the input file");
@@ -190,8 +190,8 @@ void run_pitch_command(const Options &options) {
     std::vector<Segment> segments{Segment{}};
     if (options.jobs > 1 && known_frames(options, source) > 0) {
         const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
-        segments = plan_segments(known_frames(options, source), span.hop, span.frame, min_segment_frames,
-                                 options.jobs);
+        segments = plan_segments(known_frames(options, source), span.hop, span.frame,
+                                 min_segment_frames, options.jobs);
     }
     analyse_segments(options, source, stream, segments, pitch_columns.size(), settings, run_pitch);
     PlotInput input = stream.plot_input();
@@ -216,9 +216,10 @@ void run_centroid_command(const Options &options) {
                          source.announced_frames().value_or(0), samplerate, options.quiet, cost});
     const CentroidSettings settings{options.fft_size, options.overlap, options.amplitude, {}};
     // Frames are whole within a segment, so a segment needs no warm-up; it is at least a frame.
-    const auto segments = plan_segments(
-        known_frames(options, source), settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
-        settings.fft_size, min_segment_frames, options.jobs);
+    const auto segments =
+        plan_segments(known_frames(options, source),
+                      settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
+                      settings.fft_size, min_segment_frames, options.jobs);
     analyse_segments(options, source, stream, segments, centroid_columns.size(), settings,
                      run_centroid);
     PlotInput input = stream.plot_input();

@@ -130,7 +130,9 @@ Options parse_options(int argc, const char *const *argv) {
             ->allow_extra_args(false);
     };
     const auto file_input = [&](CLI::App *cmd) {
-        cmd->add_option("FILE", options.inputs, "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")->required();
+        cmd->add_option("FILE", options.inputs,
+                        "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")
+            ->required();
         auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
                        ->type_name("N");
         cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
@@ -160,10 +162,18 @@ Options parse_options(int argc, const char *const *argv) {
     pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
         ->type_name("TEXT");
     pitch->add_option("--fmin", fmin, "Lowest pitch expected, Hz (sets minfreq)")->type_name("HZ");
-    pitch->add_option("--fmax", fmax, "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples per period)")->type_name("HZ");
-    pitch->add_option("--down", down, "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
+    pitch
+        ->add_option("--fmax", fmax,
+                     "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples "
+                     "per period)")
+        ->type_name("HZ");
+    pitch
+        ->add_option("--down", down,
+                     "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
         ->type_name("N");
-    pitch->add_option("--minfreq", minfreq, "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
+    pitch
+        ->add_option("--minfreq", minfreq,
+                     "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
         ->type_name("HZ");
     pitch->add_option("--period", period, "Analysis period, ms, 0 to 250 (adds @period MS)")
         ->type_name("MS");
@@ -174,11 +184,13 @@ Options parse_options(int argc, const char *const *argv) {
         ->type_name("hz|midi");
     pitch->add_option("--a4", a4, "With --unit midi: the frequency of A4, Hz (default 440)")
         ->type_name("HZ");
-    pitch->add_option("--min-periodicity", min_periodicity,
-                      "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
+    pitch
+        ->add_option("--min-periodicity", min_periodicity,
+                     "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
         ->type_name("P");
-    pitch->add_option("--min-level", min_level,
-                      "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
+    pitch
+        ->add_option("--min-level", min_level,
+                     "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
         ->type_name("DB");
 
     auto *centroid =

@@ -226,15 +226,15 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cairo_paint(cr);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 
-    Range time = extent(
-        {&input.pitch_time, &input.unvoiced_time, &input.periodicity_time, &input.truth_time,
-         &input.centroid_time},
-        false);
+    Range time = extent({&input.pitch_time, &input.unvoiced_time, &input.periodicity_time,
+                         &input.truth_time, &input.centroid_time},
+                        false);
     time.low = std::min(time.low, 0.0);
     if (!(time.high > time.low))
         time = {0, 1};
 
-    Range freq = extent({&input.frequency, &input.unvoiced_frequency, &input.truth_frequency}, true);
+    Range freq =
+        extent({&input.frequency, &input.unvoiced_frequency, &input.truth_frequency}, true);
     if (!(freq.high > 0))
         freq = {50, 2000};
     freq = {std::max(freq.low / 1.25, 1.0), std::max(freq.high * 1.25, 2.0)};

@@ -2,9 +2,10 @@
 //
 // Shown only when stderr is a terminal (never in logs or pipes), the input lasts longer than
 // `progress_min_seconds`, and the user did not ask for quiet.  A stream of unknown length gets
-// a count of the audio analysed instead, once that is longer than `progress_min_seconds`.  Once a second of work has shown
-// the pace, it also says how long the rest will take.  It redraws only when the displayed
-// percentage changes or a second has passed, so it costs nothing measurable per vector.
+// a count of the audio analysed instead, once that is longer than `progress_min_seconds`.  Once a
+// second of work has shown the pace, it also says how long the rest will take.  It redraws only
+// when the displayed percentage changes or a second has passed, so it costs nothing measurable per
+// vector.
 #pragma once
 
 #include <atomic>

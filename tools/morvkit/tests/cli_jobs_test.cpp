@@ -87,8 +87,8 @@ TEST_F(Jobs, SegmentsGiveTheBytesOfOnePass) {
         if (std::find(args.begin(), args.end(), "json") == args.end()) {
             args[1] = "-";
             for (const bool redirected : {false, true}) {
-                const auto in = run_morvkit_piped(c.short_input ? short_file : long_file, args,
-                                                  redirected);
+                const auto in =
+                    run_morvkit_piped(c.short_input ? short_file : long_file, args, redirected);
                 EXPECT_EQ(in.status, 0) << in.err;
                 EXPECT_EQ(in.out, one_pass.out) << args[0] << " " << args[2] << " " << redirected;
             }

@@ -115,8 +115,8 @@ TEST_F(Pitch, VoicingGatesAddAColumnAndTheUnitTurnsHzIntoMidi) {
     EXPECT_NE(read_text(dir / "gap.svg").find(grey), std::string::npos);
     ok({"pitch", dir / "gap.wav", "--plot", dir / "plain.svg"});
     EXPECT_EQ(read_text(dir / "plain.svg").find(grey), std::string::npos);
-    const auto json = Json::parse(
-        ok({"pitch", dir / "gap.wav", "--format", "json", "--min-level", "-40"}).out);
+    const auto json =
+        Json::parse(ok({"pitch", dir / "gap.wav", "--format", "json", "--min-level", "-40"}).out);
     EXPECT_EQ(json["voicing"], (Json{{"min_level", -40}}));
     EXPECT_EQ(json["columns"].back(), "voiced");
     EXPECT_EQ(json["rows"][0].size(), 5u);
@@ -150,8 +150,8 @@ TEST_F(Pitch, BoxTextWithAttributeArgumentsTakesEffect) {
 }
 
 TEST_F(Pitch, ARangeIsRecordedWithWhatItChoseAndOneBeyondTheRateIsWarnedAbout) {
-    const auto json = Json::parse(
-        ok({"pitch", mono, "--format", "json", "--fmin", "100", "--fmax", "1000"}).out);
+    const auto json =
+        Json::parse(ok({"pitch", mono, "--format", "json", "--fmin", "100", "--fmax", "1000"}).out);
     EXPECT_EQ(json["box"], "zid~ @down 1 @minfreq 100");
     EXPECT_EQ(json["range"], (Json{{"fmin", 100}, {"fmax", 1000}, {"down", 1}, {"minfreq", 100}}));
     EXPECT_EQ(json["geometry"]["analysis_rate"], 22050);

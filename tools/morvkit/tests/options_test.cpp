@@ -94,9 +94,9 @@ TEST(Options, ARangeInHzChoosesDownAndMinfreqUnlessTheyAreGiven) {
     EXPECT_EQ(pitch_box_text(given, choose_parameters(given.range, 44100)),
               "zid~ @down 3 @minfreq 30");
     // The largest down that keeps min_samples_per_period (21) samples in a period at fmax.
-    const std::vector<std::tuple<double, double, long>> downs = {
-        {44100, 525, 2}, {44100, 526, 1}, {44100, 262, 3}, {44100, 2100, 0}, {48000, 571, 2},
-        {8000, 100, 1}};
+    const std::vector<std::tuple<double, double, long>> downs = {{44100, 525, 2}, {44100, 526, 1},
+                                                                 {44100, 262, 3}, {44100, 2100, 0},
+                                                                 {48000, 571, 2}, {8000, 100, 1}};
     for (const auto &[rate, fmax, down] : downs) {
         const auto choice = choose_parameters({std::nullopt, fmax}, rate);
         EXPECT_EQ(choice.down, down) << rate << " " << fmax;
@@ -111,11 +111,13 @@ TEST(Options, ARangeInHzChoosesDownAndMinfreqUnlessTheyAreGiven) {
         choose_parameters({std::nullopt, 24000.0}, 48000);
         ADD_FAILURE() << "no error";
     } catch (const Error &e) {
-        EXPECT_EQ(std::string(e.what()), "--fmax 24000: not below half the sample rate of 48000 Hz");
+        EXPECT_EQ(std::string(e.what()),
+                  "--fmax 24000: not below half the sample rate of 48000 Hz");
     }
     EXPECT_EQ(describe_range({30.0, 1000.0}, {1, 30.0, ""}).dump(),
               R"({"fmin":30.0,"fmax":1000.0,"down":1,"minfreq":30.0})");
-    EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "0"}), "--fmin: '0' is not a frequency above 0");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "0"}),
+              "--fmin: '0' is not a frequency above 0");
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "500", "--fmax", "500"}),
               "--fmin 500 is not below --fmax 500");
 }
@@ -142,7 +144,8 @@ TEST(Options, BadValuesNameTheOptionAndTheValue) {
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--format", "xml"}),
               "--format: 'xml' is not csv or json");
     EXPECT_EQ(usage_error({"demo", "--plot", "p.pdf"}), "--plot: 'p.pdf' must end in .svg or .png");
-    EXPECT_EQ(usage_error({"pitch", "a.wav", "--unit", "cents"}), "--unit: 'cents' is not hz or midi");
+    EXPECT_EQ(usage_error({"pitch", "a.wav", "--unit", "cents"}),
+              "--unit: 'cents' is not hz or midi");
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--unit", "midi", "--a4", "0"}),
               "--a4: '0' is not a frequency above 0");
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--a4", "442"}), "--a4 applies to --unit midi");

@@ -38,8 +38,8 @@ TEST(PitchPresentation, GatesMarkRowsAndKeepThem) {
 
     const std::vector<double> row{0.5, 220, 0.2, 0.3};
     PitchPresentation plain;
-    EXPECT_EQ(plain.columns(), (std::vector<std::string>{"time", "frequency", "amplitude",
-                                                         "periodicity"}));
+    EXPECT_EQ(plain.columns(),
+              (std::vector<std::string>{"time", "frequency", "amplitude", "periodicity"}));
     const auto same = plain.present(row);
     EXPECT_EQ(std::vector<double>(same.begin(), same.end()), row);
     EXPECT_EQ(plain.describe(), Json::object());
