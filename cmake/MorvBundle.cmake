@@ -11,7 +11,8 @@
 # A module's type and creator, eight bytes without a newline.
 file(WRITE ${CMAKE_BINARY_DIR}/PkgInfo "iLaX????")
 set(MORV_BUNDLE_LIST ${CMAKE_BINARY_DIR}/macos-bundles.cmake)
-file(WRITE ${MORV_BUNDLE_LIST} "# This tree's bundles (cmake/MorvBundle.cmake): folder, class name, check's arguments.\n")
+file(WRITE ${MORV_BUNDLE_LIST}
+     "# This tree's bundles (cmake/MorvBundle.cmake): folder, class name, check's arguments.\n")
 if(NOT CMAKE_CROSSCOMPILING)
     find_program(MORV_CODESIGN codesign)
     find_program(MORV_LIPO lipo)
@@ -41,10 +42,12 @@ function(morv_make_bundle target name entry folder)
             COMMAND ${MORV_CODESIGN} -s - -f $<TARGET_BUNDLE_DIR:${target}>)
     endif()
 
+    # The host's operations are the names of the Windows import lists.
+    set(host_names ${MORV_CMAKE_DIR}/windows/MaxAPI.def ${MORV_CMAKE_DIR}/windows/MaxAudio.def)
+    string(JOIN "," host_names ${host_names})
     set(check "-DNAME=${name}" -DENTRY=_${entry} -DIDENTIFIER=${MORV_REVERSE_DOMAIN}.${id}
               -DVERSION=${PROJECT_VERSION} "-DCOPYRIGHT=${MORV_COPYRIGHT}"
-              -DMIN_VERSION=${MORV_MACOS_MIN_VERSION}
-              -DHOST_NAMES=${MORV_CMAKE_DIR}/windows/MaxAPI.def,${MORV_CMAKE_DIR}/windows/MaxAudio.def)
+              -DMIN_VERSION=${MORV_MACOS_MIN_VERSION} -DHOST_NAMES=${host_names})
     file(APPEND ${MORV_BUNDLE_LIST} "morv_bundle(${folder} [[${name}]] [[${check}]])\n")
     if(MORV_LIPO AND MORV_MACHO_NM AND MORV_MACHO_OBJDUMP AND MORV_XMLLINT)
         string(REPLACE ";" "," archs "${CMAKE_OSX_ARCHITECTURES}")

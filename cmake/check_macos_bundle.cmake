@@ -66,7 +66,8 @@ else()
         list(POP_FRONT keys key expected)
         string(REGEX REPLACE "([^/]+)" "key[.='\\1']/following-sibling::*[1]" path "${key}")
         set(path /plist/dict/${path})
-        run(value ${XMLLINT} --xpath "concat(name(${path}), ':', normalize-space(${path}))" ${plist})
+        set(xpath "concat(name(${path}), ':', normalize-space(${path}))")
+        run(value ${XMLLINT} --xpath "${xpath}" ${plist})
         if(NOT value STREQUAL expected)
             fault("Info.plist's ${key} is '${value}', not '${expected}'")
         endif()
@@ -100,7 +101,8 @@ foreach(def ${def_files})
     list(APPEND host_names ${names})
 endforeach()
 # The C++ runtime's names: new and delete, std:: and the ABI's own, the unwinder.
-set(cxx_runtime "^(__Zn[wa]|__Zd[la]|__ZN?K?St|__ZT[ISV]N?St|__ZT[ISV]N10__cxxabiv1|___cxa_|___gxx_personality_v0$|__Unwind_)")
+string(JOIN "|" cxx_runtime __Zn[wa] __Zd[la] __ZN?K?St __ZT[ISV]N?St __ZT[ISV]N10__cxxabiv1 ___cxa_
+       ___gxx_personality_v0$ __Unwind_)
 
 set(select)  # which slice the tools read: none to choose in a thin file
 foreach(arch ${archs})
@@ -141,7 +143,7 @@ foreach(arch ${archs})
             set(allowed "dynamically looked up")       # the host's, resolved at load time
         elseif(symbol MATCHES "^_vDSP_")
             set(allowed "from Accelerate")
-        elseif(symbol MATCHES "${cxx_runtime}")
+        elseif(symbol MATCHES "^(${cxx_runtime})")
             set(allowed "dynamically looked up|from libc\\+\\+|from libc\\+\\+abi|from libSystem")
         else()
             set(allowed "from libSystem")               # the C runtime

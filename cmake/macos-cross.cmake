@@ -26,7 +26,8 @@ set(CMAKE_CXX_COMPILER_TARGET ${CMAKE_C_COMPILER_TARGET})
 # Zig's clang prepares its libc++ headers for a libc++ linked into the program; the modules use the
 # system's, as with Xcode: the headers' annotations for it go back on, so that anything newer than
 # the deployment target's libc++ is refused at compile time.
-set(CMAKE_CXX_FLAGS_INIT "-U_LIBCPP_HAS_NO_VENDOR_AVAILABILITY_ANNOTATIONS -U_LIBCPP_DISABLE_VISIBILITY_ANNOTATIONS -U_LIBCXXABI_DISABLE_VISIBILITY_ANNOTATIONS")
+string(JOIN " " CMAKE_CXX_FLAGS_INIT -U_LIBCPP_HAS_NO_VENDOR_AVAILABILITY_ANNOTATIONS
+       -U_LIBCPP_DISABLE_VISIBILITY_ANNOTATIONS -U_LIBCXXABI_DISABLE_VISIBILITY_ANNOTATIONS)
 set(CMAKE_AR ${MORV_LLVM_AR})
 set(CMAKE_RANLIB ${MORV_LLVM_RANLIB})
 # Each tree builds one slice: no -arch flags.
