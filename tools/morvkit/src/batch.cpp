@@ -66,16 +66,20 @@ void run_batch(const Options &options) {
                                             "' for the results" + (ec ? ": " + ec.message() : ""));
     claim_output_folder(options);
     std::vector<Job> todo;
+    std::vector<std::filesystem::path> results;
     std::size_t skipped = 0;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (!options.shard.takes(i))
             continue;
+        results.push_back(all[i].result);
         if (!options.force &&
             std::filesystem::exists(std::filesystem::symlink_status(all[i].result)))
             ++skipped;
         else
             todo.push_back(all[i]);
     }
+    // What a killed run left of this shard's results, kept or to be written again.
+    remove_stale_temporaries(results);
 
     const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(options.jobs),
                                                       std::max<std::size_t>(todo.size(), 1));
@@ -107,7 +111,7 @@ void run_batch(const Options &options) {
                 frames += last;
                 const Job &job = todo[job_in_slot[slot]];
                 if (running[slot]->stalled()) {
-                    remove_stale_temporaries(job.result);
+                    remove_stale_temporaries({job.result});
                     const std::string line = "morvkit: " + job.input.string() + ": " +
                                              stall_message(options.stall_seconds) + "\n";
                     [[maybe_unused]] const auto written =

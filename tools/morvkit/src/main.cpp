@@ -11,6 +11,7 @@
 #include "failure.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "output_file.hpp"
 #include "watched_input.hpp"
 
 namespace {
@@ -28,6 +29,7 @@ int run(int argc, char **argv) {
         run_batch(options);
         return static_cast<int>(ExitStatus::ok);
     }
+    remove_stale_temporaries(result_files(options));
     if (options.command == Command::demo) {
         run_demo_command(options);
         return static_cast<int>(ExitStatus::ok);

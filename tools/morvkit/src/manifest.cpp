@@ -26,6 +26,7 @@ Json read_settings(const std::filesystem::path &file) {
 
 // Returns false when, not replacing, another run made the file first.
 bool write_settings(const std::filesystem::path &file, const Json &settings, bool replace) {
+    remove_stale_temporaries({file});
     OutputFile out(file);
     write_json_value(out.stream(), settings, 0);
     out.stream() << '\n';

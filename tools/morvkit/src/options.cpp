@@ -91,6 +91,14 @@ std::filesystem::path result_name(const std::filesystem::path &input, Command co
     return name;
 }
 
+std::vector<std::filesystem::path> result_files(const Options &options) {
+    std::vector<std::filesystem::path> files;
+    for (const auto &file : {options.output, options.plot})
+        if (file)
+            files.push_back(*file);
+    return files;
+}
+
 std::string pitch_box_text(const Options &options, const RangeChoice &range) {
     std::string text = options.box.value_or("zid~");
     const auto chosen_down =

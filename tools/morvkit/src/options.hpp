@@ -84,6 +84,9 @@ int default_jobs();
 std::filesystem::path result_name(const std::filesystem::path &input, Command command,
                                   Format format);
 
+// The files a run without --output-dir writes: --output and --plot, when given.
+std::vector<std::filesystem::path> result_files(const Options &options);
+
 // The zid~ box text: --box (or "zid~") followed by an attribute argument for each of --down,
 // --minfreq and --period that was given, or else that the range chose, so those override the
 // box's own arguments.

@@ -8,6 +8,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <set>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -47,8 +50,22 @@ int open_for_writing(const std::filesystem::path &file) {
 }
 
 // The name of a temporary beside `target`, up to mkstemp's six characters.
+constexpr std::string_view temporary_tail = ".partial-";
+constexpr std::size_t random_characters = 6;
 std::string temporary_prefix(const std::filesystem::path &target) {
-    return "." + target.filename().string() + ".partial-";
+    return "." + target.filename().string() + std::string(temporary_tail);
+}
+
+// The file name a temporary was to become, when `name` is one: ".NAME.partial-XXXXXX".
+std::optional<std::string> destination_of_temporary(const std::string &name) {
+    if (name.size() < 2 + temporary_tail.size() + random_characters || name[0] != '.')
+        return std::nullopt;
+    const std::size_t tail = name.size() - random_characters - temporary_tail.size();
+    if (name.compare(tail, temporary_tail.size(), temporary_tail) != 0 ||
+        !std::all_of(name.end() - random_characters, name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0; }))
+        return std::nullopt;
+    return name.substr(1, tail - 1);
 }
 
 // A whole-file write lock, held by this process only (record locks are not inherited across
@@ -74,28 +91,30 @@ bool is_stale(const std::filesystem::path &temporary) {
 
 }  // namespace
 
-void remove_stale_temporaries(const std::filesystem::path &destination) {
-    if (destination == "-" || destination.filename().empty())
-        return;
-    std::filesystem::path target;
-    try {
-        target = follow_links(destination, "'" + destination.string() + "'");
-    } catch (const Error &) {
-        return;  // a link loop: opening the result says so
+void remove_stale_temporaries(const std::vector<std::filesystem::path> &destinations) {
+    // One pass over each folder, however many results it will hold.
+    std::map<std::filesystem::path, std::set<std::string>> wanted;
+    for (const auto &destination : destinations) {
+        if (destination == "-" || destination.filename().empty())
+            continue;
+        try {
+            const auto target = follow_links(destination, "'" + destination.string() + "'");
+            const auto folder =
+                target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+            wanted[folder].insert(target.filename().string());
+        } catch (const Error &) {
+            // A link loop: writing the result says so.
+        }
     }
-    const auto folder =
-        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-    const std::string prefix = temporary_prefix(target);
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const bool ours =
-            name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
-            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                        [](unsigned char c) { return std::isalnum(c) != 0; });
-        if (ours && it->is_regular_file(ec) && is_stale(it->path()))
-            ::unlink(it->path().c_str());
+    for (const auto &[folder, names] : wanted) {
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            const auto of = destination_of_temporary(name);
+            if (of && names.count(*of) != 0 && it->is_regular_file(ec) && is_stale(it->path()))
+                ::unlink(it->path().c_str());
+        }
     }
 }
 
@@ -145,7 +164,6 @@ void OutputFile::open_temporary(const std::optional<FileIdentity> &existing, mod
                                 gid_t gid) {
     const auto folder =
         target_.parent_path().empty() ? std::filesystem::path(".") : target_.parent_path();
-    remove_stale_temporaries(target_);
     std::string pattern = (folder / (temporary_prefix(target_) + "XXXXXX")).string();
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0)

@@ -11,8 +11,8 @@
 // an analysis runs, so an unwritable destination fails fast with Error(output).  Without a
 // commit the destructor removes the temporary file; a second signal removes it too.  A process
 // killed outright removes nothing, so the writer holds a lock on its temporary while it lives,
-// and every new writer first removes the temporaries of its file that nobody holds: a killed run
-// leaves its debris only until the same result is written again.
+// and a run first removes the temporaries of its results that nobody holds: a killed run leaves
+// its debris only until the same results are written again.
 #pragma once
 
 #include <sys/types.h>
@@ -22,6 +22,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace morvkit {
 
@@ -39,9 +40,9 @@ struct FileIdentity {
 // The file behind a path, links followed; none when it does not exist.
 std::optional<FileIdentity> identity_of(const std::filesystem::path &file);
 
-// Removes the hidden temporaries ".NAME.partial-XXXXXX" beside the file `destination` names
+// Removes the hidden temporaries ".NAME.partial-XXXXXX" beside the files the destinations name
 // (links followed) whose writer has gone, and nothing else.
-void remove_stale_temporaries(const std::filesystem::path &destination);
+void remove_stale_temporaries(const std::vector<std::filesystem::path> &destinations);
 
 class OutputFile {
   public:

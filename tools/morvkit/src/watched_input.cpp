@@ -27,6 +27,7 @@ ChildReport &fresh(ChildReport &report) {
 WatchedInput::WatchedInput(const std::function<int()> &work, ChildReport &report,
                            double stall_seconds)
     : report_(fresh(report)),
+      stall_seconds_(stall_seconds),
       child_(work),
       clock_(stall_seconds, WatchClock::now()),
       looked_(WatchClock::now()) {}
@@ -35,13 +36,15 @@ std::optional<int> WatchedInput::poll() {
     if (const auto status = child_.poll())
         return status;
     const auto now = WatchClock::now();
-    if (now - looked_ < look_every)
+    if (stall_seconds_ <= 0 || now - looked_ < look_every)
         return std::nullopt;
     looked_ = now;
-    const auto reading = read_activity(child_.pid());
+    // Outside the decoder the clock stands still, and the kernel need not be asked.
+    const bool decoding = report_.decoding.load() > 0;
+    const auto reading = decoding ? read_activity(child_.pid()) : std::nullopt;
     const std::int64_t progress =
         report_.frames.load(std::memory_order_relaxed) + (reading ? reading->bytes : 0);
-    const bool busy = report_.decoding.load() == 0 || (reading && reading->waiting_for_disk);
+    const bool busy = !decoding || (reading && reading->waiting_for_disk);
     if (!clock_.stalled(progress, busy, now))
         return std::nullopt;
     stalled_ = true;
@@ -81,9 +84,7 @@ int run_watched_input(const Options &options) {
     }
     check_interrupt();
     if (input.stalled()) {
-        for (const auto &result : {options.output, options.plot})
-            if (result)
-                remove_stale_temporaries(*result);
+        remove_stale_temporaries(result_files(options));
         const std::string name =
             is_standard_input(options.input) ? "standard input" : options.input.string();
         throw Error(ExitStatus::input, name + ": " + stall_message(options.stall_seconds));

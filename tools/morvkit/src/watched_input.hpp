@@ -27,6 +27,7 @@ class WatchedInput {
 
   private:
     ChildReport &report_;
+    double stall_seconds_;
     ChildProcess child_;
     StallClock clock_;
     WatchClock::time_point looked_;
