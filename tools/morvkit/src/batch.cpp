@@ -14,6 +14,7 @@
 #include "child_process.hpp"
 #include "commands.hpp"
 #include "errors.hpp"
+#include "failure.hpp"
 #include "interrupt.hpp"
 #include "manifest.hpp"
 #include "output_file.hpp"
@@ -112,10 +113,7 @@ void run_batch(const Options &options) {
                 const Job &job = todo[job_in_slot[slot]];
                 if (running[slot]->stalled()) {
                     remove_stale_temporaries({job.result});
-                    const std::string line = "morvkit: " + job.input.string() + ": " +
-                                             stall_message(options.stall_seconds) + "\n";
-                    [[maybe_unused]] const auto written =
-                        ::write(STDERR_FILENO, line.data(), line.size());
+                    say_line(job.input.string() + ": " + stall_message(options.stall_seconds));
                 }
                 status[job_in_slot[slot]] = *ended;
                 running[slot].reset();

@@ -35,13 +35,23 @@ ChildProcess::ChildProcess(const std::function<int()> &work) {
 }
 
 ChildProcess::~ChildProcess() {
-    if (pid_ > 0 && !status_) {
-        kill(pid_, SIGTERM);
-        int raw = 0;
-        while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
-        }
-    }
+    if (pid_ > 0 && !status_)
+        stop(SIGTERM);
     release_child(slot_);
+}
+
+void ChildProcess::reaped(int raw) {
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    release_child(slot_);  // its pid may be reused from now on
+    slot_ = -1;
+}
+
+void ChildProcess::stop(int signal) {
+    kill(pid_, signal);
+    int raw = 0;
+    while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
+    }
+    reaped(raw);
 }
 
 std::optional<int> ChildProcess::poll() {
@@ -49,11 +59,9 @@ std::optional<int> ChildProcess::poll() {
         return status_;
     int raw = 0;
     const pid_t got = waitpid(pid_, &raw, WNOHANG);
-    if (got == pid_) {
-        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        release_child(slot_);  // its pid may be reused from now on
-        slot_ = -1;
-    } else if (got < 0 && errno != EINTR)
+    if (got == pid_)
+        reaped(raw);
+    else if (got < 0 && errno != EINTR)
         status_ = static_cast<int>(ExitStatus::analysis);  // not ours to wait for: never happens
     return status_;
 }
@@ -67,15 +75,8 @@ int ChildProcess::wait(const std::function<void()> &while_waiting) {
 }
 
 int ChildProcess::end_at_once() {
-    if (!poll()) {
-        kill(pid_, SIGKILL);
-        int raw = 0;
-        while (waitpid(pid_, &raw, 0) < 0 && errno == EINTR) {
-        }
-        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        release_child(slot_);
-        slot_ = -1;
-    }
+    if (!poll())
+        stop(SIGKILL);
     return *status_;
 }
 

@@ -42,6 +42,11 @@ class ChildProcess {
     pid_t pid() const { return pid_; }
 
   private:
+    // Takes the status waitpid gave.
+    void reaped(int raw);
+    // Sends `signal` and waits for the end.
+    void stop(int signal);
+
     pid_t pid_ = -1;
     int slot_ = -1;  // its registration for signals (interrupt.hpp)
     std::optional<int> status_;

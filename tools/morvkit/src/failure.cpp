@@ -1,5 +1,7 @@
 #include "failure.hpp"
 
+#include <unistd.h>
+
 #include <new>
 
 #include "errors.hpp"
@@ -21,6 +23,11 @@ Failure describe_failure(std::exception_ptr failure) {
     } catch (...) {
         return {static_cast<int>(ExitStatus::analysis), "unknown failure"};
     }
+}
+
+void say_line(const std::string &text) {
+    const std::string line = "morvkit: " + text + "\n";
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
 }
 
 }  // namespace morvkit

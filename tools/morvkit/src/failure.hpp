@@ -18,4 +18,8 @@ struct Failure {
 
 Failure describe_failure(std::exception_ptr failure);
 
+// Writes "morvkit: " + `text` as a line on stderr in one write, so that the lines of processes
+// running at once do not interleave.
+void say_line(const std::string &text);
+
 }  // namespace morvkit

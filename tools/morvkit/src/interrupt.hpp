@@ -7,9 +7,11 @@
 // still registered here and ends the process at once, without waiting for a long analysis step
 // to finish.  Outside those loops nothing would look at the flag soon (a decoder can spin for
 // hours on a damaged header while the input is opened), so there the first signal already ends
-// the process at once, saying so.  Child processes that do
-// part of the work receive every signal this process receives.  SIGPIPE is ignored, so that a
-// closed pipe on standard output is a write error like any other.
+// the process at once, saying so.  Child processes that do part of the work receive every
+// signal this process receives, and an exit at once waits a moment for them to have removed
+// their own temporaries.  A child whose parent has gone (killed outright) takes any signal as
+// "now".  SIGPIPE is ignored, so that a closed pipe on standard output is a write error like any
+// other.
 #pragma once
 
 #include <sys/types.h>

@@ -1,7 +1,5 @@
 #include "watched_input.hpp"
 
-#include <unistd.h>
-
 #include "commands.hpp"
 #include "errors.hpp"
 #include "failure.hpp"
@@ -64,10 +62,8 @@ int analyse_input(const Options &options, ChildReport &report, const std::string
         return 0;
     } catch (...) {
         const Failure failure = describe_failure(std::current_exception());
-        if (say_stop || interrupt_signal() == 0) {
-            const std::string line = "morvkit: " + prefix + failure.message + "\n";
-            [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
-        }
+        if (say_stop || interrupt_signal() == 0)
+            say_line(prefix + failure.message);
         return failure.status;
     }
 }

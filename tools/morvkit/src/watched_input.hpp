@@ -35,9 +35,8 @@ class WatchedInput {
 };
 
 // In the child: the command for the input of `options`, its progress and the end of its reading
-// reported to `report`.  A failure is said on stderr in one write, "morvkit: " + `prefix` + the
-// message (so that lines of processes running at once do not interleave), and a stop by a signal
-// only when `say_stop`; returns the exit status.
+// reported to `report`.  A failure is said on stderr in one line, `prefix` + the message, and a
+// stop by a signal only when `say_stop`; returns the exit status.
 int analyse_input(const Options &options, ChildReport &report, const std::string &prefix,
                   bool say_stop);
 
