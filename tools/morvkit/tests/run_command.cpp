@@ -43,7 +43,11 @@ void feed_through_pipe(const std::filesystem::path &file) {
 pid_t start(const std::vector<std::string> &args, const std::string &out, bool append,
             const std::filesystem::path &err, const std::filesystem::path &in = {},
             bool redirected = false) {
-    std::vector<std::string> argv_text{MORVKIT_EXE};
+    // The emulator's words first (a cross build's), then the command.
+    std::vector<std::string> argv_text;
+    std::istringstream emulator(MORVKIT_EMULATOR);
+    for (std::string word; emulator >> word;) argv_text.push_back(word);
+    argv_text.push_back(MORVKIT_EXE);
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char *> argv;
     for (auto &a : argv_text) argv.push_back(a.data());
@@ -69,7 +73,7 @@ pid_t start(const std::vector<std::string> &args, const std::string &out, bool a
                 _exit(127);
             dup2(in_fd, STDIN_FILENO);
         }
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     return pid;
