@@ -16,6 +16,6 @@ set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/${MORV_AARCH64_TRIPLE}/pkgconfig:/usr/share/
 
 # They run on Debian's arm64 runtime (libc6:arm64 and the rest, which the libraries above bring),
 # as on an ARM machine.  Not on the cross compiler's own copy in /usr/aarch64-linux-gnu: with the
-# multiarch packages present, its loader would pick up the multiarch C library of another
-# release, and a child process would hang in fork.
+# multiarch packages present, its loader would pick up the multiarch C library of another Debian
+# revision, and a child process would hang in fork.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)
