@@ -51,7 +51,8 @@ std::optional<ReadActivity> read_activity(pid_t process) {
         return std::nullopt;
     // The state follows the command name, which is in parentheses and may hold anything.
     std::ifstream stat(folder + "/stat");
-    const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string line((std::istreambuf_iterator<char>(stat)),
+                           std::istreambuf_iterator<char>());
     const auto close = line.rfind(')');
     activity.waiting_for_disk =
         close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'D';
@@ -59,8 +60,7 @@ std::optional<ReadActivity> read_activity(pid_t process) {
 }
 
 std::string stall_message(double seconds) {
-    return "the decoder made no progress for " + format_number(seconds) +
-           " s (a damaged header?)";
+    return "the decoder made no progress for " + format_number(seconds) + " s (a damaged header?)";
 }
 
 }  // namespace morvkit

@@ -179,8 +179,8 @@ TEST_F(Hostile, SignalsStopTheRunRemoveTemporariesAndExitWith128PlusTheSignal) {
     blocked.signal(SIGINT);
     // Should the signal have been left pending, a writer ends the wait instead of the test's;
     // but only once the command has had the time to end (it becomes a zombie until waited for).
-    for (int i = 0; i < 1000 && read_text("/proc/" + pid + "/stat").find(") Z") == std::string::npos;
-         ++i)
+    for (int i = 0;
+         i < 1000 && read_text("/proc/" + pid + "/stat").find(") Z") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
         close(fd);

@@ -130,8 +130,9 @@ TEST_F(Jobs, SeveralFilesOneResultEachFailuresNamedOthersGoOn) {
             seen.push_back(entry.path().filename());
     }
     std::sort(seen.begin(), seen.end());
-    EXPECT_EQ(seen, (std::vector<std::string>{".morvkit-centroid.json", ".morvkit-centroid.json",
-                                              "long.wav.centroid.json", "short.wav.centroid.json"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{".morvkit-centroid.json", ".morvkit-centroid.json",
+                                        "long.wav.centroid.json", "short.wav.centroid.json"}));
 
     // Two inputs with one result name are refused before anything runs.
     fs::create_directory(dir / "other");
@@ -145,8 +146,8 @@ TEST_F(Jobs, SeveralFilesOneResultEachFailuresNamedOthersGoOn) {
 TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
     // libsndfile spins for ever opening this one: a LIST chunk whose sub-chunk size wraps.
     const std::string damaged = MORVKIT_TEST_DATA "/list_chunk_loop.wav";
-    const std::string said = "morvkit: " + damaged +
-                             ": the decoder made no progress for 1 s (a damaged header?)\n";
+    const std::string said =
+        "morvkit: " + damaged + ": the decoder made no progress for 1 s (a damaged header?)\n";
     auto r = run_morvkit({"pitch", damaged, "--stall-timeout", "1"});
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, said);
@@ -177,8 +178,9 @@ TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
     // Standard input from a pipe whose writer waits (for a writer of the FIFO) for ever.
     r = run_morvkit_piped(fifo, {"pitch", "-", "--stall-timeout", "0.5"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "morvkit: standard input: the decoder made no progress for 0.5 s (a damaged "
-                     "header?)\n");
+    EXPECT_EQ(r.err,
+              "morvkit: standard input: the decoder made no progress for 0.5 s (a damaged "
+              "header?)\n");
     close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets that writer end
 
     // In a batch, between good files: the run takes the timeout longer than without it (a
@@ -196,8 +198,9 @@ TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
     const auto with = batch(dir / "with", {long_file, damaged, short_file});
     EXPECT_LT(with - without, std::chrono::seconds(2));
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, said + "morvkit: 1 of 3 files failed (named above); 2 analysed, 0 skipped "
-                            "(result exists)\n");
+    EXPECT_EQ(r.err, said +
+                         "morvkit: 1 of 3 files failed (named above); 2 analysed, 0 skipped "
+                         "(result exists)\n");
     for (const char *result : {"long.wav.pitch.csv", "short.wav.pitch.csv"})
         EXPECT_EQ(read_text(dir / "with" / result), read_text(dir / "without" / result));
 }
@@ -205,8 +208,8 @@ TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
 TEST_F(Jobs, AFolderKeepsItsSettingsUntilForced) {
     const fs::path out = dir / "results";
     const auto batch = [&](const std::vector<std::string> &settings) {
-        std::vector<std::string> args = {"pitch", short_file, "--output-dir", out, "--format",
-                                         "json"};
+        std::vector<std::string> args = {"pitch", short_file, "--output-dir",
+                                         out,     "--format", "json"};
         args.insert(args.end(), settings.begin(), settings.end());
         return run_morvkit(args);
     };
@@ -228,8 +231,8 @@ TEST_F(Jobs, AFolderKeepsItsSettingsUntilForced) {
 
     EXPECT_EQ(batch({"--minfreq", "60", "--force"}).status, 0);
     const auto redone = nlohmann::json::parse(result());
-    const auto alone = nlohmann::json::parse(
-        ok({"pitch", short_file, "--format", "json", "--minfreq", "60"}).out);
+    const auto alone =
+        nlohmann::json::parse(ok({"pitch", short_file, "--format", "json", "--minfreq", "60"}).out);
     EXPECT_EQ(redone["rows"], alone["rows"]);
     // The result says how it was made, as the folder does.
     EXPECT_EQ(redone["settings"], nlohmann::json::parse(read_text(out / ".morvkit-pitch.json")));
