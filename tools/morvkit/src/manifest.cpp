@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <set>
+#include <sstream>
 
 #include "errors.hpp"
 #include "morv_version.h"
@@ -80,8 +81,13 @@ std::string settings_difference(const Json &recorded, const Json &wanted) {
     for (const auto *settings : {&recorded, &wanted})
         for (const auto &[key, value] : settings->items()) keys.insert(key);
     std::string difference;
+    // As the file writes them: 440, not 440.0.
     const auto text = [](const Json &settings, const std::string &key) {
-        return settings.contains(key) ? settings[key].dump() : std::string("not given");
+        if (!settings.contains(key))
+            return std::string("not given");
+        std::ostringstream out;
+        write_json_value(out, settings[key], 0);
+        return out.str();
     };
     for (const auto &key : keys) {
         if (recorded.value(key, Json()) == wanted.value(key, Json()))
