@@ -161,20 +161,32 @@ TEST_F(Jobs, AnInputWhoseDecoderStallsIsGivenUpAndTheOthersGoOn) {
     EXPECT_NE(r.err.find("no progress for 0.5 s"), std::string::npos) << r.err;
     write_wav(slow, 8000, {sine(220, 8000, 0.2)}, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
     signal(SIGPIPE, SIG_IGN);  // should the command end early, the writer only sees EPIPE
-    std::thread writer([&] {
-        const std::string bytes = read_text(slow);
-        const int fd = open(fifo.c_str(), O_WRONLY);
-        for (std::size_t at = 0; at < bytes.size(); at += 100) {
-            if (write(fd, bytes.data() + at, std::min<std::size_t>(100, bytes.size() - at)) < 0)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        close(fd);
-    });
+    // Writes the first `limit` bytes to the FIFO, a hundred every 0.1 s, then holds it open.
+    const auto feed = [&](std::size_t limit, std::chrono::milliseconds hold) {
+        return std::thread([&, limit, hold] {
+            const std::string bytes = read_text(slow).substr(0, limit);
+            const int fd = open(fifo.c_str(), O_WRONLY);
+            for (std::size_t at = 0; at < bytes.size(); at += 100) {
+                if (write(fd, bytes.data() + at, std::min<std::size_t>(100, bytes.size() - at)) < 0)
+                    break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            std::this_thread::sleep_for(hold);
+            close(fd);
+        });
+    };
+    auto writer = feed(std::string::npos, {});
     r = run_morvkit({"pitch", fifo, "--stall-timeout", "0.5", "--jobs", "1"});
     writer.join();
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, ok({"pitch", slow}).out);
+    // One that stops midway, the result already begun: its temporary is removed.
+    writer = feed(300, std::chrono::milliseconds(1200));
+    r = run_morvkit({"pitch", fifo, "--stall-timeout", "0.5", "--output", dir / "cut.csv"});
+    writer.join();
+    EXPECT_EQ(r.status, 3) << r.err;
+    for (const auto &entry : fs::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".cut.csv.partial-"), std::string::npos);
     // Standard input from a pipe whose writer waits (for a writer of the FIFO) for ever.
     r = run_morvkit_piped(fifo, {"pitch", "-", "--stall-timeout", "0.5"});
     EXPECT_EQ(r.status, 3);
