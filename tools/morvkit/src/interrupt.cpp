@@ -138,6 +138,17 @@ InterruptChecks::~InterruptChecks() {
     checking.fetch_sub(1);
 }
 
+SignalsDeferred::SignalsDeferred() {
+    sigset_t deferred;
+    sigemptyset(&deferred);
+    for (int signal : handled) sigaddset(&deferred, signal);
+    pthread_sigmask(SIG_BLOCK, &deferred, &previous_);
+}
+
+SignalsDeferred::~SignalsDeferred() {
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
+
 int hold_temporary(const char *path) {
     if (std::strlen(path) >= path_capacity)
         return -1;

@@ -14,6 +14,7 @@
 // other.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 namespace morvkit {
@@ -38,6 +39,20 @@ class InterruptChecks {
     ~InterruptChecks();
     InterruptChecks(const InterruptChecks &) = delete;
     InterruptChecks &operator=(const InterruptChecks &) = delete;
+};
+
+// Defers SIGINT, SIGTERM and SIGHUP while held (in this thread), so that a temporary file's
+// creation and its registration below are one step as the handler sees them: a signal between the
+// two would end the process leaving a file that nobody knows to remove.
+class SignalsDeferred {
+  public:
+    SignalsDeferred();
+    ~SignalsDeferred();
+    SignalsDeferred(const SignalsDeferred &) = delete;
+    SignalsDeferred &operator=(const SignalsDeferred &) = delete;
+
+  private:
+    sigset_t previous_;
 };
 
 // Registers a temporary file for removal by a second signal.  Returns a slot for `release`, or

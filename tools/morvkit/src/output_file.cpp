@@ -165,12 +165,16 @@ void OutputFile::open_temporary(const std::optional<FileIdentity> &existing, mod
     const auto folder =
         target_.parent_path().empty() ? std::filesystem::path(".") : target_.parent_path();
     std::string pattern = (folder / (temporary_prefix(target_) + "XXXXXX")).string();
-    fd_ = ::mkstemp(pattern.data());
+    {
+        const SignalsDeferred registered_with_the_file;
+        fd_ = ::mkstemp(pattern.data());
+        if (fd_ >= 0)
+            slot_ = hold_temporary(pattern.c_str());
+    }
     if (fd_ < 0)
         fail(name(), std::strerror(errno));
     owns_fd_ = true;
     temporary_ = pattern;
-    slot_ = hold_temporary(temporary_.c_str());
     flock lock = whole_file(F_WRLCK);
     [[maybe_unused]] const int unlockable = ::fcntl(fd_, F_SETLK, &lock);
     // mkstemp makes the file private: give it the mode the result should have, and (when we
