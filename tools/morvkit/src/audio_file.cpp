@@ -153,8 +153,10 @@ void AudioFileSource::accept(const std::filesystem::path &file, ChannelChoice ch
              std::string("is not an audio file that can be read (") + sf_strerror(nullptr) + ")");
     }
     const SF_INFO &info = handle_->info;
-    // A stream's length is a placeholder (see the header); an empty one is found at its end.
-    const bool stream = !info.seekable;
+    // A stream's length is a placeholder (see the header); an empty one is found at its end.  Only
+    // standard input is taken for a stream: a file in a format that libsndfile cannot seek in
+    // (GSM 6.10, say) still has a real header, and an empty one is refused as such.
+    const bool stream = is_standard_input(file) && !info.seekable;
     if (info.frames <= 0 && !stream)
         fail(file, "holds no audio (zero length)");
     if (info.samplerate <= 0)

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include "audio_file.hpp"
 #include "errors.hpp"
@@ -93,6 +94,9 @@ TEST(AudioFileErrors, EachProblemHasItsOwnReason) {
     EXPECT_NE(error_of(dir / "notes.txt").find("is not an audio file"), std::string::npos);
     write_wav(dir / "empty.wav", 44100, {{}});
     EXPECT_NE(error_of(dir / "empty.wav").find("zero length"), std::string::npos);
+    // A format libsndfile cannot seek in is still a file with a header, not a stream.
+    write_wav(dir / "empty-gsm.wav", 8000, {{}}, SF_FORMAT_WAV | SF_FORMAT_GSM610);
+    EXPECT_NE(error_of(dir / "empty-gsm.wav").find("zero length"), std::string::npos);
 }
 
 TEST(AudioFileSource, ReadsAFileOfManyChannelsAcrossItsBlocks) {
