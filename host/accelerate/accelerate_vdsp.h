@@ -53,8 +53,8 @@ void vDSP_fft_zripD(FFTSetupD Setup, const DSPDoubleSplitComplex *C, vDSP_Stride
 
 void vDSP_ctozD(const DSPDoubleComplex *C, vDSP_Stride IC, const DSPDoubleSplitComplex *Z,
                 vDSP_Stride IZ, vDSP_Length N);
-void vDSP_ztocD(const DSPDoubleSplitComplex *Z, vDSP_Stride IZ, DSPDoubleComplex *C,
-                vDSP_Stride IC, vDSP_Length N);
+void vDSP_ztocD(const DSPDoubleSplitComplex *Z, vDSP_Stride IZ, DSPDoubleComplex *C, vDSP_Stride IC,
+                vDSP_Length N);
 
 }  // extern "C"
 

@@ -1,8 +1,8 @@
 // yin.h - the instance record of zid~.
 //
 // Fields shared between threads (parameters, flags, versions, results) are plain fields; every
-// cross-thread access is atomic, through load and store in yin.cpp, so reads always see whole values
-// and the hand-offs are ordered by param_version and by the clock.
+// cross-thread access is atomic, through load and store in yin.cpp, so reads always see whole
+// values and the hand-offs are ordered by param_version and by the clock.
 #pragma once
 
 #include <stdint.h>
