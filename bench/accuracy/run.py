@@ -1,0 +1,152 @@
+"""Runs morvkit on the benchmark's melodies and prints a table of scores per condition.
+
+  run.py [--morvkit PATH] [--data DIR] [--seed N] [--conditions C...] [--per-melody]
+
+Makes the melodies (melodies.py) in DIR (default build/accuracy) unless they are there from the
+same seed and generator, then runs, on every melody of every condition:
+  - `morvkit pitch` with the range 40 to 2200 Hz and the gates --min-periodicity 0.5
+    --min-level -60 (frames only; it writes no notes);
+  - `morvkit track` with the same range, at its default lag, at --lag 100 and at --lag 0, writing
+    frames and a MIDI file of notes (skipped, with a message, when the binary has no `track`).
+Results are kept in DIR/results/CONFIG/CONDITION/; the tables go to standard output and to
+DIR/results.md.  "x real time" is the audio's duration over the processor time of the whole
+command (all its processes, start-up and file reading included), run with --jobs 1.
+"""
+
+import argparse
+import hashlib
+import os
+import resource
+import subprocess
+import sys
+
+import numpy as np
+
+import melodies
+import score
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+RANGE = ["--fmin", "40", "--fmax", "2200"]
+# label, command, its extra options, whether it writes notes
+CONFIGS = (
+    ("pitch, range + gates", "pitch", ["--min-periodicity", "0.5", "--min-level", "-60"], False),
+    ("track, default lag", "track", [], True),
+    ("track, --lag 100", "track", ["--lag", "100"], True),
+    ("track, --lag 0", "track", ["--lag", "0"], True),
+)
+COLUMNS = ("raw pitch", "raw chroma", "octave", "voicing recall", "voicing false alarm",
+           "overall", "onset F", "onset+offset F")
+
+
+def ensure_melodies(folder, seed):
+    """Makes the set unless the folder holds one from this seed and this generator."""
+    with open(os.path.join(HERE, "melodies.py"), "rb") as f:
+        stamp = f"seed {seed}, generator {hashlib.sha256(f.read()).hexdigest()[:16]}\n"
+    stamp_path = os.path.join(folder, "set.txt")
+    if os.path.exists(stamp_path) and open(stamp_path).read() == stamp:
+        return
+    print(f"making the melodies in {folder} ...", file=sys.stderr)
+    names, notes = melodies.write_set(folder, seed)
+    print(f"{len(names)} melodies, {notes} notes", file=sys.stderr)
+    with open(stamp_path, "w") as f:
+        f.write(stamp)
+
+
+def help_text(morvkit, command):
+    """The command's --help, or None when the binary does not have the command (its --help is
+    then the program's, whose usage line names no command)."""
+    result = subprocess.run([morvkit, command, "--help"], capture_output=True, text=True)
+    usage = f"Usage: {command} "
+    return result.stdout if result.returncode == 0 and usage in result.stdout else None
+
+
+def timed(argv):
+    """Runs argv; returns its processor time (user + system, its child processes included)."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    result = subprocess.run(argv, capture_output=True, text=True)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    if result.returncode != 0:
+        raise SystemExit(f"failed ({result.returncode}): {' '.join(argv)}\n{result.stderr}")
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def run_config(morvkit, helps, config, condition, data, names):
+    """Runs one configuration on one condition's melodies; returns the pooled scores and the
+    scores per melody."""
+    label, command, extra, writes_notes = config
+    out = os.path.join(data, "results", label.replace(", ", "_").replace(" ", "").replace("+", "_"),
+                       condition)
+    os.makedirs(out, exist_ok=True)
+    common = ["--quiet"] + (["--jobs", "1"] if "--jobs" in helps[command] else [])
+    arrays, counts, per_melody, seconds, cpu = [], np.zeros(4, dtype=int), {}, 0.0, 0.0
+    for name in names:
+        wav = os.path.join(data, condition, name + ".wav")
+        frames, notes = os.path.join(out, name + ".frames.csv"), os.path.join(out, name + ".mid")
+        argv = [morvkit, command, wav] + RANGE + extra + common + ["--output", frames]
+        cpu += timed(argv + (["--notes", notes] if writes_notes else []))
+        (truth_times, truth_freq), truth_notes = score.read_truth(os.path.join(data, "truth", name))
+        seconds += truth_times[-1]
+        a = score.frame_arrays(truth_times, truth_freq, *score.read_frames(frames))
+        arrays.append(a)
+        per_melody[name] = score.frame_scores(a)
+        if writes_notes:
+            c = score.note_counts(truth_notes, score.read_notes(notes))
+            counts += c
+            per_melody[name].update(score.note_scores(c))
+    pooled = score.frame_scores([np.concatenate(parts) for parts in zip(*arrays)])
+    if writes_notes:
+        pooled.update(score.note_scores(counts))
+    pooled["x real time"] = seconds / cpu if cpu > 0 else float("inf")
+    return pooled, per_melody
+
+
+def table(rows):
+    """A markdown table: rows are (label, scores)."""
+    columns = COLUMNS + ("x real time",)
+    lines = ["| | " + " | ".join(columns) + " |", "|---" * (len(columns) + 1) + "|"]
+    for label, scores in rows:
+        cells = [f"{scores[c]:.1f}" if c in scores else "-" for c in columns]
+        lines.append(f"| {label} | " + " | ".join(cells) + " |")
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--morvkit", default=os.path.join(HERE, "..", "..", "build", "tools",
+                                                          "morvkit", "morvkit"))
+    parser.add_argument("--data", default=os.path.join(HERE, "..", "..", "build", "accuracy"))
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--conditions", nargs="+", choices=melodies.CONDITIONS,
+                        default=list(melodies.CONDITIONS))
+    parser.add_argument("--per-melody", action="store_true", help="also a table per melody")
+    args = parser.parse_args()
+    morvkit, data = os.path.abspath(args.morvkit), os.path.abspath(args.data)
+    if not os.access(morvkit, os.X_OK):
+        raise SystemExit(f"no morvkit at {morvkit} (build it, or give --morvkit PATH)")
+    ensure_melodies(data, args.seed)
+    names = [m[0] for m in melodies.MELODIES]
+    helps = {c: help_text(morvkit, c) for c in ("pitch", "track")}
+    configs = [c for c in CONFIGS if helps[c[1]] is not None]
+    if helps["track"] is None:
+        print(f"{morvkit} has no `track` command: only `morvkit pitch` is run", file=sys.stderr)
+
+    report = [f"Scores in percent, on {len(names)} melodies (seed {args.seed}); `morvkit` = "
+              f"{morvkit}, all with {' '.join(RANGE)}.\n"]
+    for condition in args.conditions:
+        rows, details = [], []
+        for config in configs:
+            pooled, per_melody = run_config(morvkit, helps, config, condition, data, names)
+            rows.append((config[0], pooled))
+            details += [(f"{config[0]}: {name}", s) for name, s in per_melody.items()]
+        section = f"### {condition}\n\n{table(rows)}\n"
+        if args.per_melody:
+            section += f"\n{table(details)}\n"
+        print(section, flush=True)
+        report.append(section)
+    with open(os.path.join(data, "results.md"), "w") as f:
+        f.write("\n".join(report))
+    print(f"written to {os.path.join(data, 'results.md')}", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()
