@@ -2,6 +2,7 @@
 
 Frames: a CSV with a header naming at least `time` and `frequency` (Hz); a `voiced` column
 (0/1) is the estimate's voicing, and without one every row with a frequency above 0 is voiced.
+A negative frequency is an unvoiced frame's best guess (the melody scores' convention), 0 none.
 That reads `morvkit track` rows (time,frequency,voicing probability,voiced) and `morvkit pitch`
 rows (time,frequency,amplitude,periodicity[,voiced]).  The estimate is resampled onto the
 truth's times by mir_eval (linear in pitch); its times are taken as written.
@@ -57,9 +58,8 @@ def read_frames(path):
     columns = read_columns(path)
     times = pick(columns, ["time"], path)
     freq = np.nan_to_num(pick(columns, ["frequency"], path), nan=0.0, posinf=0.0, neginf=0.0)
-    freq = np.maximum(freq, 0.0)
     voiced = columns["voiced"] if "voiced" in columns else (freq > 0).astype(float)
-    return times, freq, voiced
+    return times, np.abs(freq), voiced
 
 
 def read_notes(path):

@@ -10,7 +10,7 @@ import numpy as np
 import score
 
 
-class OctaveErrors(unittest.TestCase):
+class Frames(unittest.TestCase):
     def test_only_whole_octaves_off_count(self):
         times = np.arange(8) * 0.01
         truth = np.array([220.0] * 7 + [0.0])
@@ -23,6 +23,15 @@ class OctaveErrors(unittest.TestCase):
         self.assertAlmostEqual(s["octave"], 100 * 3 / 7)
         self.assertAlmostEqual(s["voicing recall"], 100 * 5 / 7)
         self.assertAlmostEqual(s["voicing false alarm"], 100.0)
+
+    def test_a_negative_frequency_is_an_unvoiced_guess(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "frames.csv")
+            with open(path, "w") as f:
+                f.write("time,frequency\n0,220\n0.01,-220\n0.02,0\n")
+            times, freq, voiced = score.read_frames(path)
+        np.testing.assert_array_equal(freq, [220, 220, 0])
+        np.testing.assert_array_equal(voiced, [1, 0, 0])
 
 
 class MidiNotes(unittest.TestCase):
