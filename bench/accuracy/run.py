@@ -34,8 +34,8 @@ CONFIGS = (
     ("track, --lag 100", "track", ["--lag", "100"], True),
     ("track, --lag 0", "track", ["--lag", "0"], True),
 )
-COLUMNS = ("raw pitch", "raw chroma", "octave", "voicing recall", "voicing false alarm",
-           "overall", "onset F", "onset+offset F")
+COLUMNS = ("raw pitch", "raw chroma", "octave", "note starts", "voicing recall",
+           "voicing false alarm", "overall", "onset F", "onset+offset F")
 
 
 def ensure_melodies(folder, seed):
@@ -86,7 +86,8 @@ def run_config(morvkit, helps, config, condition, data, names):
         cpu += timed(argv + (["--notes", notes] if writes_notes else []))
         (truth_times, truth_freq), truth_notes = score.read_truth(os.path.join(data, "truth", name))
         seconds += truth_times[-1]
-        a = score.frame_arrays(truth_times, truth_freq, *score.read_frames(frames))
+        a = score.frame_arrays(truth_times, truth_freq, *score.read_frames(frames),
+                               truth_notes[0][:, 0])
         arrays.append(a)
         per_melody[name] = score.frame_scores(a)
         if writes_notes:

@@ -18,9 +18,10 @@ class Frames(unittest.TestCase):
         # but called unvoiced, and a pitch where the truth has none
         estimate = np.array([220.0, 440.0, 55.0, 220 * 2 ** (40 / 1200), 330.0, 0.0, 110.0, 220])
         voiced = np.array([1, 1, 1, 1, 1, 0, 0, 1])
-        s = score.frame_scores(score.frame_arrays(times, truth, times, estimate, voiced))
+        s = score.frame_scores(score.frame_arrays(times, truth, times, estimate, voiced, [0.025]))
         self.assertAlmostEqual(s["raw pitch"], 100 * 2 / 7)
         self.assertAlmostEqual(s["octave"], 100 * 3 / 7)
+        self.assertAlmostEqual(s["note starts"], 100 / 4)  # 0.025 to 0.125 s: frames 3 to 6
         self.assertAlmostEqual(s["voicing recall"], 100 * 5 / 7)
         self.assertAlmostEqual(s["voicing false alarm"], 100.0)
 
