@@ -20,7 +20,7 @@ import resource
 import subprocess
 import sys
 
-import numpy as np
+import soundfile
 
 import melodies
 import score
@@ -34,8 +34,7 @@ CONFIGS = (
     ("track, --lag 100", "track", ["--lag", "100"], True),
     ("track, --lag 0", "track", ["--lag", "0"], True),
 )
-COLUMNS = ("raw pitch", "raw chroma", "octave", "note starts", "voicing recall",
-           "voicing false alarm", "overall", "onset F", "onset+offset F")
+COLUMNS = score.COLUMNS + ("x real time",)
 
 
 def ensure_melodies(folder, seed):
@@ -71,44 +70,25 @@ def timed(argv):
 
 
 def run_config(morvkit, helps, config, condition, data, names):
-    """Runs one configuration on one condition's melodies; returns the pooled scores and the
-    scores per melody."""
+    """Runs one configuration on one condition's melodies; returns the pooled scores (with the
+    speed) and the scores per melody."""
     label, command, extra, writes_notes = config
     out = os.path.join(data, "results", label.replace(", ", "_").replace(" ", "").replace("+", "_"),
                        condition)
     os.makedirs(out, exist_ok=True)
     common = ["--quiet"] + (["--jobs", "1"] if "--jobs" in helps[command] else [])
-    arrays, counts, per_melody, seconds, cpu = [], np.zeros(4, dtype=int), {}, 0.0, 0.0
+    seconds, cpu = 0.0, 0.0
     for name in names:
         wav = os.path.join(data, condition, name + ".wav")
-        frames, notes = os.path.join(out, name + ".frames.csv"), os.path.join(out, name + ".mid")
-        argv = [morvkit, command, wav] + RANGE + extra + common + ["--output", frames]
-        cpu += timed(argv + (["--notes", notes] if writes_notes else []))
-        (truth_times, truth_freq), truth_notes = score.read_truth(os.path.join(data, "truth", name))
-        seconds += truth_times[-1]
-        a = score.frame_arrays(truth_times, truth_freq, *score.read_frames(frames),
-                               truth_notes[0][:, 0])
-        arrays.append(a)
-        per_melody[name] = score.frame_scores(a)
+        argv = [morvkit, command, wav] + RANGE + extra + common
+        argv += ["--output", os.path.join(out, name + ".frames.csv")]
         if writes_notes:
-            c = score.note_counts(truth_notes, score.read_notes(notes))
-            counts += c
-            per_melody[name].update(score.note_scores(c))
-    pooled = score.frame_scores([np.concatenate(parts) for parts in zip(*arrays)])
-    if writes_notes:
-        pooled.update(score.note_scores(counts))
+            argv += ["--notes", os.path.join(out, name + ".mid")]
+        cpu += timed(argv)
+        seconds += soundfile.info(wav).duration
+    pooled, per_melody = score.score_folder(os.path.join(data, "truth"), out)
     pooled["x real time"] = seconds / cpu if cpu > 0 else float("inf")
     return pooled, per_melody
-
-
-def table(rows):
-    """A markdown table: rows are (label, scores)."""
-    columns = COLUMNS + ("x real time",)
-    lines = ["| | " + " | ".join(columns) + " |", "|---" * (len(columns) + 1) + "|"]
-    for label, scores in rows:
-        cells = [f"{scores[c]:.1f}" if c in scores else "-" for c in columns]
-        lines.append(f"| {label} | " + " | ".join(cells) + " |")
-    return "\n".join(lines)
 
 
 def main():
@@ -139,9 +119,9 @@ def main():
             pooled, per_melody = run_config(morvkit, helps, config, condition, data, names)
             rows.append((config[0], pooled))
             details += [(f"{config[0]}: {name}", s) for name, s in per_melody.items()]
-        section = f"### {condition}\n\n{table(rows)}\n"
+        section = f"### {condition}\n\n{score.table(rows, COLUMNS)}\n"
         if args.per_melody:
-            section += f"\n{table(details)}\n"
+            section += f"\n{score.table(details, COLUMNS)}\n"
         print(section, flush=True)
         report.append(section)
     with open(os.path.join(data, "results.md"), "w") as f:

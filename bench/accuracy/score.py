@@ -22,12 +22,16 @@ Scored with mir_eval.transcription: onset within 50 ms and pitch within 50 cents
 and also the offset within 20 % of the note or 50 ms ("onset+offset F").
 
   score.py TRUTH FRAMES.csv [NOTES.csv|NOTES.mid] [--shift SECONDS]
-where TRUTH is the truth's path without its suffix, e.g. build/accuracy/truth/05-clarinet.
+  score.py TRUTH_DIR RESULTS_DIR [--shift SECONDS]
+where TRUTH is the truth's path without its suffix, e.g. build/accuracy/truth/05-clarinet.  With
+folders, every melody with a RESULTS_DIR/NAME.frames.csv is scored (with RESULTS_DIR/NAME.mid or
+NAME.notes.csv if every one has notes), one row per melody and one of them all pooled.
 --shift moves the estimate's frames and notes that much earlier: a diagnosis of how much of the
 error is latency (the benchmark itself scores the times as written).
 """
 
 import csv
+import os
 
 import mido
 import mir_eval
@@ -148,20 +152,77 @@ def read_truth(stem):
     return (times, freq), read_notes(stem + ".notes.csv")
 
 
+def score_one(truth_stem, frames, notes=None, shift=0.0):
+    """One melody's frame arrays (frame_arrays) and note counts (note_counts; None without
+    notes), the estimate moved `shift` seconds earlier."""
+    (truth_times, truth_freq), truth_notes = read_truth(truth_stem)
+    times, freq, voiced = read_frames(frames)
+    arrays = frame_arrays(truth_times, truth_freq, times - shift, freq, voiced,
+                          truth_notes[0][:, 0])
+    if notes is None:
+        return arrays, None
+    intervals, pitches = read_notes(notes)
+    return arrays, note_counts(truth_notes, (intervals - shift, pitches))
+
+
+def score_folder(truth_dir, results_dir, shift=0.0):
+    """Scores results_dir/NAME.frames.csv, with NAME.mid or NAME.notes.csv if every melody has
+    one, for every melody NAME of truth_dir that has results.  Returns the scores of all of
+    them pooled, and a dict of the scores of each."""
+    names = sorted(f[: -len(".frames.csv")] for f in os.listdir(truth_dir)
+                   if f.endswith(".frames.csv"))
+    names = [n for n in names if os.path.exists(os.path.join(results_dir, n + ".frames.csv"))]
+    if not names:
+        raise SystemExit(f"{results_dir}: no NAME.frames.csv of a melody of {truth_dir}")
+    notes = {}
+    for name in names:
+        found = [p for p in (os.path.join(results_dir, name + suffix)
+                             for suffix in (".mid", ".notes.csv")) if os.path.exists(p)]
+        notes[name] = found[0] if found else None
+    with_notes = all(notes.values())
+    arrays, counts, per_melody = [], np.zeros(4, dtype=int), {}
+    for name in names:
+        a, c = score_one(os.path.join(truth_dir, name), os.path.join(results_dir,
+                         name + ".frames.csv"), notes[name] if with_notes else None, shift)
+        arrays.append(a)
+        per_melody[name] = frame_scores(a)
+        if with_notes:
+            counts += c
+            per_melody[name].update(note_scores(c))
+    pooled = frame_scores([np.concatenate(parts) for parts in zip(*arrays)])
+    if with_notes:
+        pooled.update(note_scores(counts))
+    return pooled, per_melody
+
+
+COLUMNS = ("raw pitch", "raw chroma", "octave", "note starts", "voicing recall",
+           "voicing false alarm", "overall", "onset F", "onset+offset F")
+
+
+def table(rows, columns=COLUMNS):
+    """A markdown table of (label, scores) rows; a score a row lacks is shown as -."""
+    lines = ["| | " + " | ".join(columns) + " |", "|---" * (len(columns) + 1) + "|"]
+    for label, scores in rows:
+        cells = [f"{scores[c]:.1f}" if c in scores else "-" for c in columns]
+        lines.append(f"| {label} | " + " | ".join(cells) + " |")
+    return "\n".join(lines)
+
+
 if __name__ == "__main__":
     import argparse
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("truth")
-    parser.add_argument("frames")
-    parser.add_argument("notes", nargs="?")
+    parser.add_argument("truth", help="a melody's truth without suffix, or the truth folder")
+    parser.add_argument("frames", help="a frames CSV, or with a truth folder the results folder")
+    parser.add_argument("notes", nargs="?", help="a notes CSV or MIDI file")
     parser.add_argument("--shift", type=float, default=0.0)
     args = parser.parse_args()
-    (truth_times, truth_freq), truth_notes = read_truth(args.truth)
-    times, freq, voiced = read_frames(args.frames)
-    scores = frame_scores(frame_arrays(truth_times, truth_freq, times - args.shift, freq, voiced,
-                                       truth_notes[0][:, 0]))
-    if args.notes:
-        intervals, pitches = read_notes(args.notes)
-        scores.update(note_scores(note_counts(truth_notes, (intervals - args.shift, pitches))))
-    for name, value in scores.items():
-        print(f"{name:20} {value:6.1f} %")
+    if os.path.isdir(args.truth):
+        pooled, per_melody = score_folder(args.truth, args.frames, args.shift)
+        print(table(list(per_melody.items()) + [("all", pooled)]))
+    else:
+        arrays, counts = score_one(args.truth, args.frames, args.notes, args.shift)
+        scores = frame_scores(arrays)
+        if counts is not None:
+            scores.update(note_scores(counts))
+        for name, value in scores.items():
+            print(f"{name:20} {value:6.1f} %")
