@@ -16,6 +16,39 @@ double difference(double energy, double energy0, float correlation) {
     return (energy + energy0) - 2.0 * static_cast<double>(correlation);
 }
 
+// The difference function of a correlated frame, one lag at a time in increasing order: e(tau),
+// the energy of frame[tau .. tau + W - 1], advances by one sample in, one out.  Both the lag
+// search and the normalised difference read it, so they see the same values.
+class Differences {
+  public:
+    Differences(const float *frame, const float *acf, int max_lag)
+        : frame_(frame),
+          acf_(acf),
+          w_(static_cast<std::size_t>(max_lag)),
+          energy0_(acf[0]),
+          energy_(energy0_) {}
+    // d(tau) for tau = 1, 2, 3, ... in turn, at most up to max_lag - 1.
+    double next() {
+        // Indices go up to 2W - 2, which may not fit an int.
+        energy_ = tau_ == 0 ? (square(w_) + energy0_) - square(0)
+                            : (square(w_ + tau_) - square(tau_)) + energy_;
+        ++tau_;
+        return difference(energy_, energy0_, acf_[tau_]);
+    }
+
+  private:
+    double square(std::size_t i) const {
+        const double x = frame_[i];  // widened first, so the square is exact
+        return x * x;
+    }
+    const float *frame_;
+    const float *acf_;
+    std::size_t w_;
+    double energy0_;
+    double energy_;
+    std::size_t tau_ = 0;
+};
+
 }  // namespace
 
 double yin_calculate_lag(const float *frame, float *acf, int max_lag, double threshold,
@@ -26,27 +59,27 @@ double yin_calculate_lag(const float *frame, float *acf, int max_lag, double thr
         *aperiodicity = 1.0;
         return static_cast<double>(max_lag);
     }
+    Differences d(frame, acf, max_lag);
+    const double d1 = d.next();
+    const double d2 = d.next();
+    return yinutils::yin_search_dips(
+        max_lag, d1, d2, [&d](int) { return d.next(); }, threshold, max_aperiodicity, aperiodicity);
+}
 
-    // Indices go up to 2W - 2, which may not fit an int.
-    const auto w = static_cast<std::size_t>(max_lag);
-    const auto square = [frame](std::size_t i) {
-        const double x = frame[i];  // widened first, so the square is exact
-        return x * x;
-    };
-    // e(tau), the energy of frame[tau .. tau + W - 1], advances by one sample in, one out.
-    const double energy0 = acf[0];
-    double energy = (square(w) + energy0) - square(0);
-    const double d1 = difference(energy, energy0, acf[1]);
-    energy = (square(w + 1) - square(1)) + energy;
-    const double d2 = difference(energy, energy0, acf[2]);
-
-    const auto next_difference = [&](int j) {
-        const auto lag = static_cast<std::size_t>(j);
-        energy = (square(w + lag) - square(lag)) + energy;
-        return difference(energy, energy0, acf[lag + 1]);
-    };
-    return yinutils::yin_search_dips(max_lag, d1, d2, next_difference, threshold, max_aperiodicity,
-                                     aperiodicity);
+void yin_normalised_difference(const float *frame, float *acf, int max_lag, double *normalised,
+                               yin_fft_correlation *plan) {
+    yin_correlate_with(plan, frame, acf, max_lag);
+    if (max_lag < 1)
+        return;
+    normalised[0] = 1.0;
+    Differences d(frame, acf, max_lag);
+    double sum = 0.0;
+    for (int tau = 1; tau < max_lag; ++tau) {
+        const double value = d.next();
+        sum += value;
+        // A silent frame sums to 0: its differences count as aperiodic, never as a perfect dip.
+        normalised[tau] = sum > 0.0 ? value * static_cast<double>(tau) / sum : 1.0;
+    }
 }
 
 float *hanning_window(int n) {

@@ -19,5 +19,13 @@ double yin_calculate_lag(const float *frame, float *acf, int max_lag, double thr
                          double max_aperiodicity, double *aperiodicity,
                          yin_fft_correlation *plan = nullptr);
 
+// The cumulative-mean-normalised difference of the same frame, for callers that weigh every lag
+// themselves: normalised[tau] = d(tau) * tau / (d(1) + .. + d(tau)) for tau = 1 .. max_lag - 1,
+// from the same correlation and energies as yin_calculate_lag, and normalised[0] = 1 (also where
+// the running sum is not positive, as in silence).  Writes acf as yin_calculate_lag does and
+// normalised[0 .. max_lag - 1]; nothing for a max_lag below 1.
+void yin_normalised_difference(const float *frame, float *acf, int max_lag, double *normalised,
+                               yin_fft_correlation *plan = nullptr);
+
 // A periodic Hann window of n floats from malloc (the caller frees it); null for negative n.
 float *hanning_window(int n);

@@ -180,6 +180,35 @@ TEST(LagEstimator, DifferencesMatchTheDirectSumOnChangingEnergy) {
     }
 }
 
+TEST(LagEstimator, NormalisedDifferenceIsTheCumulativeMeanOfTheDirectSum) {
+    // The same correlation and energies as the search: d'(tau) = d(tau) tau / (d(1) + .. + d(tau))
+    // against differences summed directly, and the same acf; silence is 1 throughout.
+    for (const double decay : {0.01, -0.008}) {
+        const int w = 186;
+        const auto frame = tone(w, 41.3, kRich, decay);
+        std::vector<float> acf(static_cast<std::size_t>(w) + kGuard, kSentinel);
+        std::vector<double> normalised(static_cast<std::size_t>(w) + kGuard, -7.0);
+        yin_normalised_difference(frame.data(), acf.data(), w, normalised.data());
+        EXPECT_EQ(normalised[0], 1.0);
+        long double sum = 0.0L;
+        for (int lag = 1; lag < w; ++lag) {
+            const long double d = direct_difference(frame, w, lag);
+            sum += d;
+            EXPECT_NEAR(normalised[static_cast<std::size_t>(lag)],
+                        static_cast<double>(d * lag / sum), 1e-5)
+                << "lag " << lag;
+        }
+        const std::vector<float> searched = estimate(frame, w).acf;
+        for (std::size_t i = 0; i < acf.size(); ++i) EXPECT_EQ(acf[i], searched[i]) << i;
+        for (std::size_t i = static_cast<std::size_t>(w); i < normalised.size(); ++i)
+            EXPECT_EQ(normalised[i], -7.0) << "written beyond lag W - 1, at " << i;
+    }
+    std::vector<double> silent(8, -7.0);
+    std::vector<float> acf(8);
+    yin_normalised_difference(std::vector<float>(15, 0.0f).data(), acf.data(), 8, silent.data());
+    for (const double value : silent) EXPECT_EQ(value, 1.0);
+}
+
 TEST(LagEstimator, ThresholdAndLimitReachTheSearch) {
     // A strong third harmonic makes shallower dips at a third and two thirds of the period.
     const int w = 186;
