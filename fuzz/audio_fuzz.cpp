@@ -10,8 +10,8 @@
 #include <span>
 #include <vector>
 
-#include "audio_file.hpp"
-#include "errors.hpp"
+#include "input/audio_file.hpp"
+#include "base/errors.hpp"
 #include "script.hpp"
 
 namespace {

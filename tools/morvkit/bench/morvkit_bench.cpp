@@ -9,12 +9,12 @@
 #include <sstream>
 #include <vector>
 
-#include "audio_file.hpp"
-#include "centroid_run.hpp"
-#include "host_session.hpp"
-#include "pitch_run.hpp"
-#include "synth.hpp"
-#include "writers.hpp"
+#include "input/audio_file.hpp"
+#include "analysis/centroid_run.hpp"
+#include "analysis/host_session.hpp"
+#include "analysis/pitch_run.hpp"
+#include "demo/synth.hpp"
+#include "output/writers.hpp"
 
 namespace morvkit {
 namespace {

@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "host_session.hpp"
-#include "options.hpp"
-#include "pitch_presentation.hpp"
-#include "pitch_range.hpp"
-#include "pitch_run.hpp"
+#include "analysis/host_session.hpp"
+#include "cli/options.hpp"
+#include "output/pitch_presentation.hpp"
+#include "analysis/pitch_range.hpp"
+#include "analysis/pitch_run.hpp"
 
 namespace morvkit {
 namespace {

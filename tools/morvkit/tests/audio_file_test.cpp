@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include "audio_file.hpp"
-#include "errors.hpp"
+#include "input/audio_file.hpp"
+#include "base/errors.hpp"
 #include "wav_fixture.hpp"
 
 namespace morvkit {

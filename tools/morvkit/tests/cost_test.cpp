@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "cost.hpp"
+#include "output/cost.hpp"
 
 namespace morvkit {
 namespace {

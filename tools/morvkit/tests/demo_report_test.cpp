@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "demo_report.hpp"
+#include "demo/demo_report.hpp"
 
 namespace morvkit {
 namespace {

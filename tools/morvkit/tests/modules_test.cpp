@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "errors.hpp"
-#include "modules.hpp"
+#include "base/errors.hpp"
+#include "analysis/modules.hpp"
 
 namespace morvkit {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <random>
 
-#include "number_text.hpp"
+#include "base/number_text.hpp"
 
 namespace morvkit {
 namespace {

@@ -5,8 +5,8 @@
 #include <tuple>
 #include <vector>
 
-#include "errors.hpp"
-#include "options.hpp"
+#include "base/errors.hpp"
+#include "cli/options.hpp"
 
 namespace morvkit {
 namespace {

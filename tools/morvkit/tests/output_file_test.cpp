@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "errors.hpp"
-#include "output_file.hpp"
+#include "base/errors.hpp"
+#include "output/output_file.hpp"
 #include "wav_fixture.hpp"
 
 namespace morvkit {

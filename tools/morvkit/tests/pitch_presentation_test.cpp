@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "pitch_presentation.hpp"
+#include "output/pitch_presentation.hpp"
 
 namespace morvkit {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "plot_series.hpp"
+#include "output/plot_series.hpp"
 
 namespace morvkit {
 namespace {

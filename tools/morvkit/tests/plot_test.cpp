@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "errors.hpp"
-#include "plot.hpp"
+#include "base/errors.hpp"
+#include "output/plot.hpp"
 #include "wav_fixture.hpp"
 
 namespace morvkit {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "progress.hpp"
+#include "output/progress.hpp"
 
 namespace morvkit {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "segment.hpp"
+#include "analysis/segment.hpp"
 
 namespace morvkit {
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <numbers>
 
-#include "synth.hpp"
+#include "demo/synth.hpp"
 
 namespace morvkit {
 namespace {

@@ -4,9 +4,9 @@
 #include <limits>
 #include <sstream>
 
-#include "table.hpp"
-#include "utf8.hpp"
-#include "writers.hpp"
+#include "base/table.hpp"
+#include "base/utf8.hpp"
+#include "output/writers.hpp"
 
 namespace morvkit {
 namespace {

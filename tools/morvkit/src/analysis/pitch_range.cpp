@@ -1,0 +1,48 @@
+#include "analysis/pitch_range.hpp"
+
+#include <cmath>
+
+#include "base/errors.hpp"
+#include "base/number_text.hpp"
+
+namespace morvkit {
+
+RangeChoice choose_parameters(const PitchRange &range, double samplerate) {
+    RangeChoice choice;
+    if (range.fmin)
+        choice.minfreq = *range.fmin;
+    if (!range.fmax)
+        return choice;
+    const double fmax = *range.fmax;
+    if (!(fmax < samplerate / 2))
+        throw Error(ExitStatus::usage, "--fmax " + format_number(fmax) +
+                                           ": not below half the sample rate of " +
+                                           format_number(samplerate) + " Hz");
+    long down = 3;
+    while (down > 0 && samplerate / static_cast<double>(1L << down) / fmax < min_samples_per_period)
+        --down;
+    choice.down = down;
+    const double reliable = samplerate / min_samples_per_period;
+    if (fmax > reliable)
+        choice.warning = "--fmax " + format_number(fmax) + ": at " + format_number(samplerate) +
+                         " Hz, notes above " + format_number(std::round(reliable)) + " Hz (" +
+                         format_number(min_samples_per_period) +
+                         " samples per period) may come out an octave or more low when their "
+                         "fundamental is weak";
+    return choice;
+}
+
+Json describe_range(const PitchRange &range, const RangeChoice &choice) {
+    Json described = Json::object();
+    if (range.fmin)
+        described["fmin"] = *range.fmin;
+    if (range.fmax)
+        described["fmax"] = *range.fmax;
+    if (choice.down)
+        described["down"] = *choice.down;
+    if (choice.minfreq)
+        described["minfreq"] = *choice.minfreq;
+    return described;
+}
+
+}  // namespace morvkit

@@ -1,0 +1,331 @@
+#include "cli/options.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <sched.h>
+
+#include <algorithm>
+#include <charconv>
+#include <thread>
+#include <tuple>
+#include <cmath>
+
+#include "base/errors.hpp"
+#include "morv_version.h"
+#include "base/number_text.hpp"
+#include "output/plot.hpp"
+#include "base/utf8.hpp"
+
+namespace morvkit {
+namespace {
+
+[[noreturn]] void usage(std::string_view option, std::string_view text, std::string_view why) {
+    throw Error(ExitStatus::usage,
+                std::string(option) + ": '" + std::string(text) + "' " + std::string(why));
+}
+
+// from_chars accepts no leading '+', which people type.
+std::string_view without_plus(std::string_view text) {
+    return text.size() > 1 && text[0] == '+' && text[1] != '-' ? text.substr(1) : text;
+}
+
+constexpr long max_vector_size = 65536;
+constexpr long max_fft_size = 1L << 20;
+
+bool is_power_of_two(long n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+constexpr long max_jobs = 1024;
+// A year: beyond any real wait, and far inside what the clock's arithmetic holds.
+constexpr double max_stall_seconds = 365.0 * 24 * 3600;
+
+Shard parse_shard(const std::string &text) {
+    const auto slash = text.find('/');
+    if (slash == std::string::npos)
+        usage("--shard", text, "is not I/N");
+    Shard shard;
+    shard.count = parse_whole("--shard", text.substr(slash + 1), 1, 1L << 30);
+    shard.index = parse_whole("--shard", text.substr(0, slash), 1, shard.count);
+    return shard;
+}
+
+}  // namespace
+
+double parse_number(std::string_view option, std::string_view text) {
+    const auto digits = without_plus(text);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec == std::errc::invalid_argument || end != digits.data() + digits.size())
+        usage(option, text, "is not a number");
+    if (ec == std::errc::result_out_of_range || !std::isfinite(value))
+        usage(option, text, "is not a finite number");
+    return value;
+}
+
+long parse_whole(std::string_view option, std::string_view text, long low, long high) {
+    const auto digits = without_plus(text);
+    long value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec == std::errc::invalid_argument || end != digits.data() + digits.size())
+        usage(option, text, "is not a whole number");
+    if (ec == std::errc::result_out_of_range || value < low || value > high)
+        usage(option, text,
+              "is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
+    return value;
+}
+
+int default_jobs() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+std::filesystem::path result_name(const std::filesystem::path &input, Command command,
+                                  Format format) {
+    std::string name = input.filename().string();
+    name += command == Command::centroid ? ".centroid" : ".pitch";
+    name += format == Format::json ? ".json" : ".csv";
+    return name;
+}
+
+std::vector<std::filesystem::path> result_files(const Options &options) {
+    std::vector<std::filesystem::path> files;
+    for (const auto &file : {options.output, options.plot})
+        if (file)
+            files.push_back(*file);
+    return files;
+}
+
+std::string pitch_box_text(const Options &options, const RangeChoice &range) {
+    std::string text = options.box.value_or("zid~");
+    const auto chosen_down =
+        range.down ? std::optional<double>(static_cast<double>(*range.down)) : std::nullopt;
+    const std::pair<const char *, std::optional<double>> overrides[] = {
+        {"down", options.down ? options.down : chosen_down},
+        {"minfreq", options.minfreq ? options.minfreq : range.minfreq},
+        {"period", options.period}};
+    for (const auto &[name, value] : overrides)
+        if (value)
+            text += std::string(" @") + name + " " + format_number(*value);
+    return text;
+}
+
+Options parse_options(int argc, const char *const *argv) {
+    Options options;
+    CLI::App app{"Runs the zid~ and morv.centroid~ externals on audio files in the stand-in host.",
+                 "morvkit"};
+    app.require_subcommand(1);
+    app.set_help_all_flag("--help-all", "Print the help of every command");
+    app.set_version_flag("--version", std::string("morvkit ") + MORV_VERSION);
+
+    // Values arrive as text and are checked by the strict readers above, so every bad value
+    // gets the same kind of message.
+    std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
+    std::string output, plot, jobs, shard, output_dir, stall;
+    std::string unit, a4, min_periodicity, min_level, fmin, fmax;
+    std::vector<std::string> modules;
+
+    const auto common = [&](CLI::App *cmd) {
+        cmd->add_option("--plot", plot, "Also draw the results to FILE (.svg or .png)")
+            ->type_name("FILE");
+        cmd->add_flag("--quiet", options.quiet, "No progress bar");
+        cmd->add_option("--modules", modules,
+                        "A package folder holding externals/ and extensions/ (repeatable)")
+            ->type_name("DIR")
+            ->allow_extra_args(false);
+    };
+    const auto file_input = [&](CLI::App *cmd) {
+        cmd->add_option("FILE", options.inputs,
+                        "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")
+            ->required();
+        auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
+                       ->type_name("N");
+        cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
+            ->excludes(ch);
+        cmd->add_option("--format", format, "Output format: csv (default) or json")
+            ->type_name("csv|json");
+        cmd->add_option("--output", output, "Write to FILE instead of standard output (-)")
+            ->type_name("FILE");
+        cmd->add_option("--output-dir", output_dir,
+                        "One result per FILE in DIR, named FILE.COMMAND.FORMAT")
+            ->type_name("DIR");
+        cmd->add_flag("--force", options.force, "With --output-dir: replace existing results");
+        cmd->add_option("--shard", shard,
+                        "With --output-dir: analyse only the I-th of N shares of the FILEs")
+            ->type_name("I/N");
+        cmd->add_option("--jobs", jobs, "Processes at once (default: the number of processors)")
+            ->type_name("N");
+        cmd->add_option("--stall-timeout", stall,
+                        "Give up an input whose decoder makes no progress for S seconds "
+                        "(default 10; 0: never)")
+            ->type_name("S");
+        common(cmd);
+    };
+
+    auto *pitch = app.add_subcommand("pitch", "Fundamental frequency with a zid~ box");
+    file_input(pitch);
+    pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
+        ->type_name("TEXT");
+    pitch->add_option("--fmin", fmin, "Lowest pitch expected, Hz (sets minfreq)")->type_name("HZ");
+    pitch
+        ->add_option("--fmax", fmax,
+                     "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples "
+                     "per period)")
+        ->type_name("HZ");
+    pitch
+        ->add_option("--down", down,
+                     "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
+        ->type_name("N");
+    pitch
+        ->add_option("--minfreq", minfreq,
+                     "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
+        ->type_name("HZ");
+    pitch->add_option("--period", period, "Analysis period, ms, 0 to 250 (adds @period MS)")
+        ->type_name("MS");
+    pitch->add_option("--threshold", threshold, "Sent as the message \"threshold\"")
+        ->type_name("T");
+    pitch->add_option("--vector", vector, "Host vector size (default 64)")->type_name("N");
+    pitch->add_option("--unit", unit, "Frequency column: hz (default) or midi (69 = A4)")
+        ->type_name("hz|midi");
+    pitch->add_option("--a4", a4, "With --unit midi: the frequency of A4, Hz (default 440)")
+        ->type_name("HZ");
+    pitch
+        ->add_option("--min-periodicity", min_periodicity,
+                     "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
+        ->type_name("P");
+    pitch
+        ->add_option("--min-level", min_level,
+                     "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
+        ->type_name("DB");
+
+    auto *centroid =
+        app.add_subcommand("centroid", "Spectral centroid with morv.centroid~ in pfft~");
+    file_input(centroid);
+    centroid->add_option("--fft", fft, "FFT size, a power of two (default 1024)")->type_name("N");
+    centroid->add_option("--overlap", overlap, "Frames per FFT size (default 4)")->type_name("K");
+    centroid->add_flag("--amplitude", options.amplitude,
+                       "Feed the bin amplitude to the left inlet only");
+
+    auto *demo = app.add_subcommand("demo", "Analyse a synthesised phrase of known pitch");
+    common(demo);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &) {
+        throw HelpRequested{
+            (app.get_subcommands().empty() ? &app : app.get_subcommands()[0])->help()};
+    } catch (const CLI::CallForAllHelp &) {
+        throw HelpRequested{app.help("", CLI::AppFormatMode::All)};
+    } catch (const CLI::CallForVersion &version) {
+        throw HelpRequested{version.what() + std::string("\n")};
+    } catch (const CLI::ParseError &e) {
+        throw Error(ExitStatus::usage, std::string(e.what()) + " (see morvkit --help)");
+    }
+
+    if (pitch->parsed())
+        options.command = Command::pitch;
+    if (centroid->parsed())
+        options.command = Command::centroid;
+    if (!options.inputs.empty())
+        options.input = options.inputs.front();
+    options.jobs =
+        jobs.empty() ? default_jobs() : static_cast<int>(parse_whole("--jobs", jobs, 1, max_jobs));
+    if (!output_dir.empty())
+        options.output_dir = output_dir;
+    if (!shard.empty())
+        options.shard = parse_shard(shard);
+    if (!stall.empty()) {
+        options.stall_seconds = parse_number("--stall-timeout", stall);
+        if (options.stall_seconds < 0 || options.stall_seconds > max_stall_seconds)
+            usage("--stall-timeout", stall,
+                  "is out of range (0 to " + format_number(max_stall_seconds) + ")");
+    }
+    if (options.output_dir) {
+        if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end())
+            throw Error(ExitStatus::usage,
+                        "--output-dir takes files by name; '-' (standard input) is analysed "
+                        "alone, to --output or standard output");
+        if (!output.empty() || !plot.empty())
+            throw Error(ExitStatus::usage,
+                        "--output-dir: writes one result per FILE; --output and --plot do not go "
+                        "with it");
+    } else {
+        if (options.inputs.size() > 1)
+            throw Error(ExitStatus::usage,
+                        "several FILEs need --output-dir, which holds one result for each");
+        if (!shard.empty() || options.force)
+            throw Error(ExitStatus::usage, std::string(shard.empty() ? "--force" : "--shard") +
+                                               " applies to results in --output-dir");
+    }
+    if (options.box && !is_valid_utf8(*options.box))
+        throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
+    if (!channel.empty())
+        options.channel.channel = static_cast<int>(parse_whole("--channel", channel, 1, 65536));
+    if (format == "json")
+        options.format = Format::json;
+    else if (format != "csv")
+        usage("--format", format, "is not csv or json");
+    if (!output.empty() && output != "-")  // "-" is standard output, as usual
+        options.output = output;
+    if (!plot.empty()) {
+        if (!plot_format(plot))
+            usage("--plot", plot, "must end in .svg or .png");
+        options.plot = plot;
+    }
+    options.modules.assign(modules.begin(), modules.end());
+    if (!down.empty())
+        options.down = parse_number("--down", down);
+    if (!minfreq.empty())
+        options.minfreq = parse_number("--minfreq", minfreq);
+    if (!period.empty())
+        options.period = parse_number("--period", period);
+    if (!threshold.empty())
+        options.threshold = parse_number("--threshold", threshold);
+    for (auto [name, text, value] : {std::tuple{"--fmin", &fmin, &options.range.fmin},
+                                     std::tuple{"--fmax", &fmax, &options.range.fmax}})
+        if (!text->empty()) {
+            *value = parse_number(name, *text);
+            if (!(**value > 0))
+                usage(name, *text, "is not a frequency above 0");
+        }
+    if (options.range.fmin && options.range.fmax && !(*options.range.fmin < *options.range.fmax))
+        throw Error(ExitStatus::usage, "--fmin " + fmin + " is not below --fmax " + fmax);
+    if (unit == "midi")
+        options.unit = FrequencyUnit::midi;
+    else if (unit == "hz")
+        options.unit = FrequencyUnit::hz;
+    else if (!unit.empty())
+        usage("--unit", unit, "is not hz or midi");
+    if (!a4.empty()) {
+        options.a4 = parse_number("--a4", a4);
+        if (!(options.a4 > 0))
+            usage("--a4", a4, "is not a frequency above 0");
+        if (options.unit != FrequencyUnit::midi)
+            throw Error(ExitStatus::usage, "--a4 applies to --unit midi");
+    }
+    if (!min_periodicity.empty()) {
+        options.gates.min_periodicity = parse_number("--min-periodicity", min_periodicity);
+        if (*options.gates.min_periodicity < 0 || *options.gates.min_periodicity > 1)
+            usage("--min-periodicity", min_periodicity, "is out of range (0 to 1)");
+    }
+    if (!min_level.empty())
+        options.gates.min_level = parse_number("--min-level", min_level);
+    if (!vector.empty())
+        options.vector_size = parse_whole("--vector", vector, 1, max_vector_size);
+    if (!fft.empty()) {
+        options.fft_size = parse_whole("--fft", fft, 4, max_fft_size);
+        if (!is_power_of_two(options.fft_size))
+            usage("--fft", fft, "is not a power of two");
+    }
+    if (!overlap.empty())
+        options.overlap = parse_whole("--overlap", overlap, 1, max_fft_size);
+    if (options.fft_size % options.overlap != 0)
+        usage("--overlap", std::to_string(options.overlap),
+              "does not divide the FFT size " + std::to_string(options.fft_size));
+    return options;
+}
+
+}  // namespace morvkit
