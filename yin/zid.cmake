@@ -1,12 +1,10 @@
 # The zid~ module: object, geometry, buffering; tests and benchmark.
 
-# The geometry as a pure function, for the object and for whoever drives it (the morvkit
-# command): its header alone is copied to an include folder of its own, so that a user of the
-# function does not see the object's record.
-configure_file(${CMAKE_CURRENT_LIST_DIR}/src/yin_geometry.h
-               ${CMAKE_CURRENT_BINARY_DIR}/zid_geometry/yin_geometry.h COPYONLY)
-add_library(zid_geometry STATIC ${CMAKE_CURRENT_LIST_DIR}/src/yin_geometry.cpp)
-target_include_directories(zid_geometry PUBLIC ${CMAKE_CURRENT_BINARY_DIR}/zid_geometry)
+# The geometry as a pure function and the table of the parameters' limits and defaults, for the
+# object and for whoever drives it (the morvkit command).  core/include holds only host-free
+# headers, so a user of the function does not see the object's record.
+add_library(zid_geometry STATIC ${CMAKE_CURRENT_LIST_DIR}/core/src/yin_geometry.cpp)
+target_include_directories(zid_geometry PUBLIC ${CMAKE_CURRENT_LIST_DIR}/core/include)
 morv_hide_symbols(zid_geometry)
 
 # The other host-independent parts: decimation, array resizing.

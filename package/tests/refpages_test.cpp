@@ -3,6 +3,8 @@
 // the objects' own labels, and the project's version.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -11,6 +13,7 @@
 #include "morv_version.h"
 #include "morvhost/pfft.hpp"
 #include "package_files.hpp"
+#include "yin_geometry.h"
 
 namespace {
 
@@ -216,6 +219,46 @@ TEST_P(Refpage, InletsAndOutletsAgreeWithTheObjectAndItsLabels) {
         if (!shown.empty()) {
             EXPECT_TRUE(shown.count(digest)) << "digest is none of the labels: " << digest;
         }
+    }
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// zid~'s page restates the object's table of limits and defaults: each parameter's argument (or,
+// for the threshold, its message) names its range and its default, and its attribute's default
+// is the table's.
+TEST(ZidRefpage, StatesTheTableOfLimitsAndDefaults) {
+    const Page page("zid~");
+    ASSERT_TRUE(page.root);
+    std::map<std::string, const XMLElement *> entries, attributes;
+    for (const XMLElement *e : page.items("objarglist", "objarg")) entries[attr(e, "name")] = e;
+    for (const XMLElement *e : page.items("methodlist", "method")) entries[attr(e, "name")] = e;
+    for (const XMLElement *e : page.items("attributelist", "attribute"))
+        attributes[attr(e, "name")] = e;
+    for (const yin_parameter &p : YIN_PARAMETERS) {
+        SCOPED_TRACE(p.name);
+        const auto entry = entries.find(p.name);
+        ASSERT_NE(entry, entries.end());
+        const std::string digest = child_text(entry->second, "digest");
+        const std::string range =
+            number(p.lowest) +
+            (std::isinf(p.highest) ? std::string(" or more") : " to " + number(p.highest));
+        EXPECT_NE(digest.find(range), std::string::npos) << digest;
+        EXPECT_NE(digest.find("(default " + number(p.initial) + ")"), std::string::npos) << digest;
+        const auto attribute = attributes.find(p.name);
+        if (attribute == attributes.end())
+            continue;
+        const XMLElement *metas = attribute->second->FirstChildElement("attributelist");
+        std::string initial;
+        for (auto *m = metas ? metas->FirstChildElement("attribute") : nullptr; m;
+             m = m->NextSiblingElement("attribute"))
+            if (attr(m, "name") == "default")
+                initial = attr(m, "value");
+        EXPECT_EQ(initial, number(p.initial));
     }
 }
 

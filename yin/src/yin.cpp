@@ -66,16 +66,6 @@ bool is_number(const t_atom *a) {
     return type == A_LONG || type == A_FLOAT;
 }
 
-int32_t clamp_down(int32_t down) {
-    return down < 0 ? 0 : (down > 3 ? 3 : down);
-}
-double clamp_minfreq(double minfreq) {
-    return minfreq < 0.0 ? 0.0 : minfreq;
-}
-double clamp_period(double period) {
-    return period < 0.0 ? 0.0 : (period > 250.0 ? 250.0 : period);
-}
-
 // ---- audio thread -----------------------------------------------------------------------------
 
 void derive_geometry(yin_t *x, uint32_t version) {
@@ -165,7 +155,7 @@ void yin_trigger(yin_t *x) {
 }
 
 void yin_threshold(yin_t *x, double value) {
-    store(x->threshold, value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value));
+    store(x->threshold, YIN_THRESHOLD.clamp(value));
 }
 
 void yin_active(yin_t *x, t_symbol *, long argc, t_atom *argv) {
@@ -175,7 +165,7 @@ void yin_active(yin_t *x, t_symbol *, long argc, t_atom *argv) {
 
 t_max_err yin_set_down_attr(yin_t *x, void *, long argc, t_atom *argv) {
     if (argc > 0 && is_number(argv)) {
-        store(x->down, clamp_down(static_cast<int32_t>(atom_getlong(argv))));
+        store(x->down, yin_clamp_down(static_cast<int32_t>(atom_getlong(argv))));
         bump_version(x);
     }
     return MAX_ERR_NONE;
@@ -183,7 +173,7 @@ t_max_err yin_set_down_attr(yin_t *x, void *, long argc, t_atom *argv) {
 
 t_max_err yin_set_minfreq_attr(yin_t *x, void *, long argc, t_atom *argv) {
     if (argc > 0 && is_number(argv)) {
-        store(x->minfreq, clamp_minfreq(atom_getfloat(argv)));
+        store(x->minfreq, YIN_MINFREQ.clamp(atom_getfloat(argv)));
         bump_version(x);
     }
     return MAX_ERR_NONE;
@@ -191,7 +181,7 @@ t_max_err yin_set_minfreq_attr(yin_t *x, void *, long argc, t_atom *argv) {
 
 t_max_err yin_set_period_attr(yin_t *x, void *, long argc, t_atom *argv) {
     if (argc > 0 && is_number(argv)) {
-        store(x->period, clamp_period(atom_getfloat(argv)));
+        store(x->period, YIN_PERIOD.clamp(atom_getfloat(argv)));
         bump_version(x);
     }
     return MAX_ERR_NONE;
@@ -205,15 +195,15 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
     // holds that many atoms, but a larger count must not wrap into a negative or short one.
     const short argc = count < 0 ? 0 : (count > SHRT_MAX ? SHRT_MAX : static_cast<short>(count));
     const long plain = attr_args_offset(argc, argv);
-    x->down = 2;
-    x->minfreq = 60.0;
-    x->period = 5.0;
+    x->down = static_cast<int32_t>(YIN_DOWN.initial);
+    x->minfreq = YIN_MINFREQ.initial;
+    x->period = YIN_PERIOD.initial;
     if (plain >= 1 && is_number(&argv[0]))
-        x->down = clamp_down(static_cast<int32_t>(atom_getlong(&argv[0])));
+        x->down = yin_clamp_down(static_cast<int32_t>(atom_getlong(&argv[0])));
     if (plain >= 2 && is_number(&argv[1]))
-        x->minfreq = clamp_minfreq(atom_getfloat(&argv[1]));
+        x->minfreq = YIN_MINFREQ.clamp(atom_getfloat(&argv[1]));
     if (plain >= 3 && is_number(&argv[2]))
-        x->period = clamp_period(atom_getfloat(&argv[2]));
+        x->period = YIN_PERIOD.clamp(atom_getfloat(&argv[2]));
 
     z_dsp_setup(&x->x_obj, 1);
     // Each outlet lands left of the ones before it: periodicity right, frequency left.
@@ -228,7 +218,7 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
     x->applied_down = x->fill = 0;
     x->partial = {0.0, 0};
     x->analysis_rate = 0.0;
-    x->threshold = 0.1;
+    x->threshold = YIN_THRESHOLD.initial;
     x->triggered = 0;
     x->frequency = x->amplitude = x->periodicity = 0.0;
     x->active = 1;

@@ -47,7 +47,7 @@ int32_t hop_length(double rate, int32_t unit, double period) {
 yin_geometry yin_derive_geometry(double samplerate, int32_t max_vector_size, int32_t down,
                                  double minfreq, double period) {
     yin_geometry g{};
-    g.down = down < 0 ? 0 : (down > 3 ? 3 : down);
+    g.down = yin_clamp_down(down);
     g.analysis_rate = samplerate / static_cast<double>(1 << g.down);
     g.max_lag = lag_range(g.analysis_rate, minfreq);
     g.window_size = (g.max_lag + 3) / 4 * 4;
