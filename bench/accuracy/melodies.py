@@ -2,8 +2,9 @@
 
 Everything follows from one seed: the same seed gives the same notes, samples and truth.  Each
 melody has its own timbre and register (a plucked bass down to E1, 41 Hz, up to a flute and a
-plucked string near B6, 1976 Hz), and its notes mix legato steps, slow glides, detached and
-repeated notes, rests and vibrato.  Every melody is written in four conditions: clean, white
+plucked string near B6, 1976 Hz), and its notes mix legato steps (slurred, without a new
+attack, where bowed or blown), slow glides, detached and repeated notes, rests, vibrato (with
+its swell of level) and attacks that scoop into the pitch.  Levels vary over 14 dB.  Every melody is written in four conditions: clean, white
 noise at 20 and 10 dB below the melody's level, and reverb.
 
 For each melody NAME the truth is two CSV files:
@@ -69,9 +70,12 @@ def midi_hz(m):
 
 def compose(rng, low, high, seconds, plucked):
     """The notes of one melody: dicts with onset, offset, midi, level (linear), the glide into
-    the next note (seconds, 0 = none) and vibrato (rate Hz, depth cents)."""
+    the next note (seconds, 0 = none), vibrato (rate Hz, depth cents), whether it is slurred
+    from the note before (bowed or blown on without a new attack) and the scoop of its attack
+    (cents off at the onset, settling within about 0.1 s)."""
     notes = []
     t = 0.25
+    slurred = False
     midi = int(rng.integers(low + 3, high - 2))
     while t < seconds:
         duration = float(rng.choice([0.12, 0.18, 0.25, 0.35, 0.5, 0.7, 1.0],
@@ -79,8 +83,11 @@ def compose(rng, low, high, seconds, plucked):
         vibrato = (0.0, 0.0)
         if duration >= 0.5 and rng.random() < 0.45:
             vibrato = (float(rng.uniform(4.5, 6.5)), float(rng.uniform(15, 50)))
+        scoop = 0.0
+        if not plucked and not slurred and rng.random() < 0.5:
+            scoop = float(rng.uniform(20, 50)) * (-1 if rng.random() < 0.7 else 1)
         note = dict(onset=t, offset=t + duration, midi=midi, glide=0.0, vibrato=vibrato,
-                    level=float(10 ** (rng.uniform(-8, 0) / 20)))
+                    level=float(10 ** (rng.uniform(-14, 0) / 20)), slurred=slurred, scoop=scoop)
         notes.append(note)
         # How the next note follows: repeated, legato, gliding, detached, or after a rest.
         repeat = rng.random() < 0.15
@@ -96,6 +103,7 @@ def compose(rng, low, high, seconds, plucked):
         else:
             gap = float(rng.uniform(0.25, 0.7))
         t = note["offset"] + gap
+        slurred = not plucked and not repeat and joint in ("legato", "glide")
         if not repeat:
             step = int(rng.choice([1, 2, 2, 3, 4, 5, 7, 12])) * (1 if rng.random() < 0.5 else -1)
             midi = midi + step if low <= midi + step <= high else midi - step
@@ -111,11 +119,11 @@ def f0_curve(notes, n):
     for i, note in enumerate(notes):
         start = int(round(note["onset"] * SR))
         end = int(round(notes[i + 1]["onset"] * SR)) if i + 1 < len(notes) else n
-        log_f[start:end] = np.log2(midi_hz(note["midi"]))
+        u = t[start:end] - note["onset"]
+        log_f[start:end] = np.log2(midi_hz(note["midi"])) + note["scoop"] / 1200 * np.exp(-u / 0.03)
         rate, depth = note["vibrato"]
         if depth:
             # The vibrato fades in over the note's first 0.35 s, as players do.
-            u = t[start:end] - note["onset"]
             fade = np.clip((u - 0.1) / 0.25, 0.0, 1.0)
             log_f[start:end] += depth / 1200.0 * fade * np.sin(2 * np.pi * rate * u)
     for i, note in enumerate(notes[:-1]):
@@ -134,6 +142,7 @@ def envelopes(notes, n, kind):
     t = np.arange(n) / SR
     env = np.zeros(n)
     since = np.zeros(n)
+    previous_level = 0.0
     for note in notes:
         on, off = note["onset"], note["offset"]
         start = int(round(on * SR))
@@ -146,11 +155,17 @@ def envelopes(notes, n, kind):
         else:
             rise = 0.07 if kind == "bowed" else 0.04
             attack = 0.5 - 0.5 * np.cos(np.pi * np.clip(u / rise, 0.0, 1.0))
-            body = 1.0
+            if note["slurred"]:  # no new attack: the level moves on from the note before
+                start_level = min(previous_level / note["level"], 1.0)
+                attack = start_level + (1 - start_level) * np.clip(u / 0.03, 0.0, 1.0)
+            # Vibrato moves the level too (by 10 %), as bowed and blown vibrato does.
+            rate, depth = note["vibrato"]
+            body = 1.0 + (0.1 * np.sin(2 * np.pi * rate * u) if depth else 0.0)
             release = 0.03 if kind == "bowed" else 0.02
         damp = np.exp(-np.clip(t[start:] - off, 0.0, None) / release)
         env[start:] = np.maximum(env[start:], note["level"] * attack * body * damp)
         since[start:] = u
+        previous_level = note["level"]
     return env, since
 
 
@@ -176,7 +191,7 @@ def synthesize(notes, seconds, timbre, rng):
         hiss = sosfilt(butter(2, [800, 6000], btype="band", fs=SR, output="sos"),
                        rng.standard_normal(n))
         burst = np.zeros(n)
-        for note in notes:
+        for note in (note for note in notes if not note["slurred"]):
             start = int(round(note["onset"] * SR))
             u = np.arange(n - start) / SR
             burst[start:] = np.maximum(burst[start:], 4 * note["level"] * np.exp(-u / 0.03))
@@ -194,7 +209,7 @@ def truth_frames(notes, f0):
     return times, np.where(sounding, f0[index], 0.0)
 
 
-def reverb_ir(rng, rt60=0.7, direct_to_reverb_db=3.0):
+def reverb_ir(rng, rt60=0.5, direct_to_reverb_db=3.0):
     """A room: the direct sound, then after 10 ms a tail of white noise decaying by 60 dB in
     rt60 seconds, darker as it decays, its energy set against the direct sound's."""
     t = np.arange(int(1.5 * rt60 * SR)) / SR
