@@ -1,0 +1,17 @@
+# One rows test: the morvkit command's rows (REFERENCE, to REFERENCE_ROWS), the Pd patch's
+# (PD on PATCH, to PD_ROWS), then COMPARE on both.  Run as cmake -P with those variables set.
+file(REMOVE ${PD_ROWS} ${REFERENCE_ROWS})
+execute_process(COMMAND ${REFERENCE} --quiet --output ${REFERENCE_ROWS} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the morvkit command failed (${status})")
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/run_pd.cmake)
+morv_run_pd(${PATCH} console)
+if(NOT EXISTS ${PD_ROWS})
+    message(FATAL_ERROR "the patch wrote no rows; Pd said:\n${console}")
+endif()
+list(POP_FRONT COMPARE program)
+execute_process(COMMAND ${program} ${PD_ROWS} ${REFERENCE_ROWS} ${COMPARE} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "Pd's rows differ from the command's")
+endif()
