@@ -74,9 +74,13 @@ function(morv_add_external target)
 endfunction()
 
 # A test that the module's dynamic tables hold its entry alone (and, on Windows, that it imports
-# only from the host's DLLs and the system's).  macOS bundles have a check of their own
+# only from the host's DLLs and the system's).  HOST_DEFS names the host's DLLs and interface as
+# .def files (by default the Max host's, cmake/windows/); given, the Linux check also holds the
+# names left to the loader to that interface.  macOS bundles have a check of their own
 # (MorvBundle.cmake).
 function(morv_add_exports_test target entry)
+    cmake_parse_arguments(ARG "" "" "HOST_DEFS" ${ARGN})
+    string(JOIN "," host_defs ${ARG_HOST_DEFS})
     if(WIN32)
         set(format PE)
         find_program(MORV_OBJDUMP NAMES ${CMAKE_OBJDUMP} objdump REQUIRED)
@@ -89,5 +93,5 @@ function(morv_add_exports_test target entry)
     add_test(NAME ${target}.exports
              COMMAND ${CMAKE_COMMAND} -DMODULE=$<TARGET_FILE:${target}> -DENTRY=${entry}
                      -DFORMAT=${format} -DTOOL=${tool} -DDEFS=${MORV_CMAKE_DIR}/windows
-                     -P ${MORV_CMAKE_DIR}/check_module_exports.cmake)
+                     -DHOST_DEFS=${host_defs} -P ${MORV_CMAKE_DIR}/check_module_exports.cmake)
 endfunction()
