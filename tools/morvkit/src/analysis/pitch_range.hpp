@@ -4,10 +4,10 @@
 // which sets the longest lag).  A user knows their instrument's range instead.  --fmin sets
 // minfreq.  --fmax chooses down: the largest, 0 to 3, whose analysis rate still holds
 // `min_samples_per_period` samples in a period at fmax.  The figure comes from the accuracy
-// benchmark (bench/pitch_accuracy.cpp, README): with fewer samples per period, a period that
-// falls between samples leaves a shallower dip than two or three periods that fall nearly on a
-// sample, and the estimate drops to that subharmonic with a high periodicity, which no gate
-// catches.  Spectra with a weak or missing fundamental need the most samples.
+// benchmark (bench/pitch_accuracy.cpp; docs/measurements.md): with fewer samples per period, a
+// period that falls between samples leaves a shallower dip than two or three periods that fall
+// nearly on a sample, and the estimate drops to that subharmonic with a high periodicity, which no
+// gate catches.  Spectra with a weak or missing fundamental need the most samples.
 #pragma once
 
 #include <optional>
