@@ -117,9 +117,9 @@ Result run(const Options &options, const std::vector<std::vector<double>> &signa
     Result result;
     result.per_note.resize(f0s.size());
     result.per_shape.assign(signals.size(), std::vector<Tally>(f0s.size()));
-    const RangeChoice choice = choose_parameters(options.range, samplerate);
+    const RangeChoice choice = choose_parameters(options.pitch.range, samplerate);
     PitchSettings settings;
-    settings.box_text = result.box = pitch_box_text(options, choice);
+    settings.box_text = result.box = pitch_box_text(options.pitch.box, choice);
     for (std::size_t s = 0; s < signals.size(); ++s) {
         const auto &signal = signals[s];
         MemorySource source(signal, samplerate);
@@ -128,9 +128,7 @@ Result run(const Options &options, const std::vector<std::vector<double>> &signa
         run_pitch(source, settings, rows);
         result.seconds += static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC;
         result.audio += static_cast<double>(signal.size()) / samplerate;
-        const auto &g = rows.settled["geometry"];
-        const double frame =
-            2.0 * g["window_size"].get<double>() / g["analysis_rate"].get<double>();
+        const double frame = std::get<PitchSettled>(rows.settled).frame_seconds();
         for (std::size_t r = 0; r < rows.rows.rows(); ++r) {
             const double end = rows.rows.at(r, 0), begin_at = end - frame;
             const double slot = std::floor(begin_at / note_seconds);
@@ -160,9 +158,9 @@ Result run(const Options &options, const std::vector<std::vector<double>> &signa
 Options pitch_options(std::optional<double> fmin, std::optional<double> fmax,
                       std::optional<double> down = {}, std::optional<double> minfreq = {}) {
     Options options;
-    options.range = {fmin, fmax};
-    options.down = down;
-    options.minfreq = minfreq;
+    options.pitch.range = {fmin, fmax};
+    options.pitch.box.down = down;
+    options.pitch.box.minfreq = minfreq;
     return options;
 }
 

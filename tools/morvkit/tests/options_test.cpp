@@ -7,6 +7,7 @@
 
 #include "base/errors.hpp"
 #include "cli/options.hpp"
+#include "output/metadata.hpp"
 
 namespace morvkit {
 namespace {
@@ -34,14 +35,14 @@ TEST(Options, DefaultsOfEachCommand) {
     EXPECT_EQ(pitch.input, "a.wav");
     EXPECT_EQ(pitch.channel.channel, 1);
     EXPECT_FALSE(pitch.channel.mix);
-    EXPECT_EQ(pitch.vector_size, 64);
+    EXPECT_EQ(pitch.pitch.vector_size, 64);
     EXPECT_EQ(pitch.format, Format::csv);
     EXPECT_FALSE(pitch.output);
-    EXPECT_EQ(pitch_box_text(pitch), "zid~");
+    EXPECT_EQ(pitch_box_text(pitch.pitch.box), "zid~");
     const auto centroid = parse({"centroid", "a.wav"});
-    EXPECT_EQ(centroid.fft_size, 1024);
-    EXPECT_EQ(centroid.overlap, 4);
-    EXPECT_FALSE(centroid.amplitude);
+    EXPECT_EQ(centroid.centroid.fft_size, 1024);
+    EXPECT_EQ(centroid.centroid.overlap, 4);
+    EXPECT_FALSE(centroid.centroid.amplitude);
     EXPECT_EQ(parse({"demo"}).command, Command::demo);
     EXPECT_FALSE(parse({"pitch", "a.wav", "--output", "-"}).output);
 }
@@ -53,45 +54,47 @@ TEST(Options, ValuesArePassedThrough) {
     EXPECT_EQ(o.channel.channel, 2);
     EXPECT_EQ(o.format, Format::json);
     EXPECT_EQ(o.output, "o.json");
-    EXPECT_EQ(o.threshold, 0.2);
-    EXPECT_EQ(o.vector_size, 128);
+    EXPECT_EQ(o.pitch.threshold, 0.2);
+    EXPECT_EQ(o.pitch.vector_size, 128);
     EXPECT_EQ(o.plot, "p.PNG");
     EXPECT_TRUE(o.quiet);
     EXPECT_EQ(o.modules, (std::vector<std::filesystem::path>{"m1", "m2"}));
-    EXPECT_FALSE(o.unit);
-    EXPECT_FALSE(o.gates.any());
+    EXPECT_FALSE(o.pitch.unit);
+    EXPECT_FALSE(o.pitch.gates.any());
     const auto v = parse({"pitch", "a.wav", "--unit", "midi", "--a4", "415", "--min-periodicity",
                           "0.5", "--min-level", "-60"});
-    EXPECT_EQ(v.unit, FrequencyUnit::midi);
-    EXPECT_EQ(v.a4, 415);
-    EXPECT_EQ(v.gates.min_periodicity, 0.5);
-    EXPECT_EQ(v.gates.min_level, -60);
+    EXPECT_EQ(v.pitch.unit, FrequencyUnit::midi);
+    EXPECT_EQ(v.pitch.a4, 415);
+    EXPECT_EQ(v.pitch.gates.min_periodicity, 0.5);
+    EXPECT_EQ(v.pitch.gates.min_level, -60);
     const auto c =
         parse({"centroid", "--fft", "2048", "--overlap", "8", "--amplitude", "--mix", "b.flac"});
     EXPECT_EQ(c.input, "b.flac");
-    EXPECT_EQ(c.fft_size, 2048);
-    EXPECT_EQ(c.overlap, 8);
-    EXPECT_TRUE(c.amplitude);
+    EXPECT_EQ(c.centroid.fft_size, 2048);
+    EXPECT_EQ(c.centroid.overlap, 8);
+    EXPECT_TRUE(c.centroid.amplitude);
     EXPECT_TRUE(c.channel.mix);
 }
 
 TEST(Options, BoxOptionsBecomeAttributeArgumentsAfterTheBoxText) {
-    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--minfreq", "100"})), "zid~ @minfreq 100");
+    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--minfreq", "100"}).pitch.box),
+              "zid~ @minfreq 100");
     EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--box", "zid~ 1 80 @period 10", "--down",
-                                    "3", "--period", "2.5"})),
+                                    "3", "--period", "2.5"})
+                                 .pitch.box),
               "zid~ 1 80 @period 10 @down 3 @period 2.5");
     // Out-of-range values go to the object as typed; it clamps them.
-    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--down", "-7"})), "zid~ @down -7");
+    EXPECT_EQ(pitch_box_text(parse({"pitch", "a.wav", "--down", "-7"}).pitch.box), "zid~ @down -7");
 }
 
 TEST(Options, ARangeInHzChoosesDownAndMinfreqUnlessTheyAreGiven) {
     const auto ranged = parse({"pitch", "a.wav", "--fmin", "30", "--fmax", "1000"});
-    EXPECT_EQ(ranged.range.fmin, 30);
-    EXPECT_EQ(ranged.range.fmax, 1000);
-    EXPECT_EQ(pitch_box_text(ranged, choose_parameters(ranged.range, 44100)),
+    EXPECT_EQ(ranged.pitch.range.fmin, 30);
+    EXPECT_EQ(ranged.pitch.range.fmax, 1000);
+    EXPECT_EQ(pitch_box_text(ranged.pitch.box, choose_parameters(ranged.pitch.range, 44100)),
               "zid~ @down 1 @minfreq 30");
     const auto given = parse({"pitch", "a.wav", "--fmin", "30", "--fmax", "1000", "--down", "3"});
-    EXPECT_EQ(pitch_box_text(given, choose_parameters(given.range, 44100)),
+    EXPECT_EQ(pitch_box_text(given.pitch.box, choose_parameters(given.pitch.range, 44100)),
               "zid~ @down 3 @minfreq 30");
     // The largest down that keeps min_samples_per_period (21) samples in a period at fmax.
     const std::vector<std::tuple<double, double, long>> downs = {{44100, 525, 2}, {44100, 526, 1},

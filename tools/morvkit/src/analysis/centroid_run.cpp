@@ -50,12 +50,8 @@ std::int64_t run_centroid(SampleSource &source, const CentroidSettings &settings
     if (!pfft->compile(source.samplerate()))
         throw Error(ExitStatus::analysis, "cannot compile pfft~: " + last_console_error());
 
-    Json settled;
-    settled["geometry"] = {{"fft_size", pfft->fft_size()},
-                           {"overlap", settings.overlap},
-                           {"hop", pfft->hop()},
-                           {"bins", pfft->frame_size()},
-                           {"input", settings.amplitude ? "amplitude" : "complex"}};
+    const CentroidSettled settled{pfft->fft_size(), settings.overlap, pfft->hop(),
+                                  pfft->frame_size(), settings.amplitude};
 
     // The stream is handed over a hop at a time (at most a block), so that a signal is seen
     // between two frames even when each frame is costly.

@@ -27,8 +27,6 @@ struct CentroidSettings {
     Segment segment;
 };
 
-inline const std::vector<std::string> centroid_columns{"time", "centroid"};
-
 // Returns the number of frames read from the source.  Stops with Interrupted at the next hop
 // after a signal.
 std::int64_t run_centroid(SampleSource &source, const CentroidSettings &settings,

@@ -32,17 +32,4 @@ RangeChoice choose_parameters(const PitchRange &range, double samplerate) {
     return choice;
 }
 
-Json describe_range(const PitchRange &range, const RangeChoice &choice) {
-    Json described = Json::object();
-    if (range.fmin)
-        described["fmin"] = *range.fmin;
-    if (range.fmax)
-        described["fmax"] = *range.fmax;
-    if (choice.down)
-        described["down"] = *choice.down;
-    if (choice.minfreq)
-        described["minfreq"] = *choice.minfreq;
-    return described;
-}
-
 }  // namespace morvkit

@@ -13,8 +13,6 @@
 #include <optional>
 #include <string>
 
-#include "output/writers.hpp"
-
 namespace morvkit {
 
 inline constexpr double min_samples_per_period = 21;
@@ -34,8 +32,5 @@ struct RangeChoice {
 // sample rate; a warning naming the limit when it is above samplerate / min_samples_per_period
 // (down is then 0, the best there is).
 RangeChoice choose_parameters(const PitchRange &range, double samplerate);
-
-// The metadata field "range": what was asked and what it chose.
-Json describe_range(const PitchRange &range, const RangeChoice &choice);
 
 }  // namespace morvkit

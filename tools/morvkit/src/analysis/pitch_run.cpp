@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -41,7 +42,7 @@ double attribute(morvhost::Box &box, std::string_view name) {
 
 // What the box settles on at this rate and vector size: its parameters as its attributes say,
 // and the geometry that the object derives from them with the same function.
-Json settled_of(morvhost::Box &box, double samplerate, const PitchSettings &settings) {
+PitchSettled settled_of(morvhost::Box &box, double samplerate, const PitchSettings &settings) {
     // The object keeps "down" within 0 to 3 and gives its vector size as a 32-bit number; a
     // NaN (no "down" the object would keep) counts as 0 rather than reach the conversion.
     const double asked_down = attribute(box, "down");
@@ -50,17 +51,8 @@ Json settled_of(morvhost::Box &box, double samplerate, const PitchSettings &sett
     const auto vector_size =
         static_cast<std::int32_t>(std::clamp<long>(settings.vector_size, 1, INT32_MAX));
     const yin_geometry g = yin_derive_geometry(samplerate, vector_size, down, minfreq, period);
-    Json settled;
-    settled["geometry"] = {{"down", g.down},
-                           {"analysis_rate", g.analysis_rate},
-                           {"max_lag", g.max_lag},
-                           {"window_size", g.window_size},
-                           {"hop_size", g.hop_size}};
-    settled["parameters"] = {{"down", down},
-                             {"minfreq", minfreq},
-                             {"period", period},
-                             {"threshold", threshold_sent(settings.threshold)}};
-    return settled;
+    return {{g.down, g.analysis_rate, g.max_lag, g.window_size, g.hop_size},
+            {down, minfreq, period, threshold_sent(settings.threshold)}};
 }
 
 std::unique_ptr<morvhost::Box> make_pitch_box(const PitchSettings &settings) {
@@ -80,25 +72,20 @@ void compile_pitch_graph(morvhost::DspGraph &graph, double samplerate, long vect
 
 }  // namespace
 
-Json pitch_settled(double samplerate, const PitchSettings &settings) {
-    auto box = make_pitch_box(settings);
-    return settled_of(*box, samplerate, settings);
+PitchRun::PitchRun(const PitchSettings &settings)
+    : settings_(settings), box_(make_pitch_box(settings)) {}
+
+PitchRun::~PitchRun() = default;
+
+PitchSettled PitchRun::settled(double samplerate) const {
+    return settled_of(*box_, samplerate, settings_);
 }
 
-PitchSpan pitch_span(const Json &settled) {
-    const auto &g = settled["geometry"];
-    const long down = g.value("down", 0L), hop = g.value("hop_size", 0L);
-    const long window = g.value("window_size", 0L);
-    const double period = settled["parameters"].value("period", 0.0);
-    if (down < 0 || down > 3 || hop <= 0 || window <= 0 || !(period > 0))
-        return {};
-    return {static_cast<std::int64_t>(hop) << down, static_cast<std::int64_t>(2 * window) << down};
-}
-
-std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunObserver &observer) {
-    auto box = make_pitch_box(settings);
+std::int64_t PitchRun::run(SampleSource &source, const Segment &segment, RunObserver &observer) {
+    // The box runs once, and goes with this call: its outlets' handlers hold the call's locals,
+    // and it must outlive the graph that runs it.
+    const std::unique_ptr<morvhost::Box> box = std::move(box_);
     auto &host = morvhost::Host::get();
-    const Segment &segment = settings.segment;
     const double samplerate = source.samplerate();
     // The outlets fire right to left; the left (frequency) one completes a row.  Rows wait here
     // until the scheduler returns: the observer may throw, and nothing may unwind through the
@@ -126,7 +113,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
         periodicity = amplitude = nan;
     });
 
-    const auto vector_size = static_cast<std::size_t>(settings.vector_size);
+    const auto vector_size = static_cast<std::size_t>(settings_.vector_size);
     std::vector<double> block(vector_size);
     morvhost::DspGraph graph;
     graph.add(*box);
@@ -135,7 +122,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
             std::copy_n(block.begin(), std::min(static_cast<std::size_t>(n), vector_size), out);
         },
         *box, 0);
-    compile_pitch_graph(graph, samplerate, settings.vector_size);
+    compile_pitch_graph(graph, samplerate, settings_.vector_size);
     start_samples = host.now_samples();
 
     const std::int64_t needed = segment.frames_needed(0);
@@ -143,7 +130,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
     const InterruptChecks checks;
     while (done < needed) {
         const auto want =
-            static_cast<std::size_t>(std::min<std::int64_t>(settings.vector_size, needed - done));
+            static_cast<std::size_t>(std::min<std::int64_t>(settings_.vector_size, needed - done));
         const std::size_t got = source.read(std::span(block).first(want));
         if (got == 0)
             break;
@@ -152,7 +139,7 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
         graph.run(1);
         done += static_cast<std::int64_t>(got);
         if (!started) {
-            observer.start(settled_of(*box, samplerate, settings));
+            observer.start(settled_of(*box, samplerate, settings_));
             started = true;
         }
         host.run_scheduler();
@@ -163,6 +150,11 @@ std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunO
         observer.progress(done);
     }
     return done;
+}
+
+std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunObserver &observer) {
+    PitchRun run(settings);
+    return run.run(source, Segment{}, observer);
 }
 
 }  // namespace morvkit

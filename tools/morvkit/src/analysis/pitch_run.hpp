@@ -11,13 +11,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "analysis/run_observer.hpp"
 #include "analysis/segment.hpp"
 #include "input/sample_source.hpp"
+
+namespace morvhost {
+class Box;
+}
 
 namespace morvkit {
 
@@ -25,27 +29,33 @@ struct PitchSettings {
     std::string box_text = "zid~";
     std::optional<double> threshold;
     long vector_size = 64;
-    // The stretch of a longer input that the source delivers; rows outside it are dropped, and
-    // times count from the start of the whole input.
-    Segment segment;
 };
 
-inline const std::vector<std::string> pitch_columns{"time", "frequency", "amplitude",
-                                                    "periodicity"};
+// A zid~ box made from the settings, which runs one stream.  What it settles on can be asked
+// before the run (to plan the segments of a long input) from the box that then runs.  A child
+// process started after the box is made runs the box's copy as its own.
+class PitchRun {
+  public:
+    explicit PitchRun(const PitchSettings &settings);
+    ~PitchRun();
+    PitchRun(const PitchRun &) = delete;
+    PitchRun &operator=(const PitchRun &) = delete;
 
-// What the box settles on ("geometry", "parameters") at this rate, learnt from a box made with
-// these settings: nothing is analysed or delivered.
-Json pitch_settled(double samplerate, const PitchSettings &settings);
+    // What the box settles on at this rate, learnt through its attributes: nothing is analysed
+    // or delivered.
+    PitchSettled settled(double samplerate) const;
+    // Runs the stream through the box (once per box in a process).  The source delivers
+    // `segment` of a longer input: rows outside it are dropped, and times count from the start
+    // of the whole input.  Returns the number of frames read from the source.  Stops with
+    // Interrupted at the next vector after a signal.
+    std::int64_t run(SampleSource &source, const Segment &segment, RunObserver &observer);
 
-// The hop and the frame in input frames, from what the box settled on: a segment's hop and
-// warm-up.  0 when the box analyses nothing periodically.
-struct PitchSpan {
-    std::int64_t hop = 0, frame = 0;
+  private:
+    PitchSettings settings_;
+    std::unique_ptr<morvhost::Box> box_;
 };
-PitchSpan pitch_span(const Json &settled);
 
-// Returns the number of frames read from the source.  Stops with Interrupted at the next vector
-// after a signal.
+// A box made and run at once, for a stream analysed whole.
 std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunObserver &observer);
 
 }  // namespace morvkit

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/settled.hpp"
 #include "base/table.hpp"
-#include "output/writers.hpp"
 
 namespace morvkit {
 
@@ -19,8 +19,8 @@ class RunObserver {
   public:
     virtual ~RunObserver() = default;
     // Once, after the first samples were read and before the first row: what the run settled
-    // on ("geometry", and for zid~ also "parameters", as the object derived them).
-    virtual void start(const Json &settled) = 0;
+    // on, as the object derived it.
+    virtual void start(const Settled &settled) = 0;
     virtual void row(std::span<const double> values) = 0;
     // The input frames consumed so far, after each step.
     virtual void progress(std::int64_t frames_done) { (void)frames_done; }
@@ -30,11 +30,11 @@ class RunObserver {
 class TableObserver : public RunObserver {
   public:
     explicit TableObserver(std::vector<std::string> columns) : rows(std::move(columns)) {}
-    void start(const Json &run_settled) override { settled = run_settled; }
+    void start(const Settled &run_settled) override { settled = run_settled; }
     void row(std::span<const double> values) override { rows.add_row(values); }
 
     Table rows;
-    Json settled;
+    Settled settled;
 };
 
 }  // namespace morvkit

@@ -27,7 +27,7 @@ class SpoolObserver : public RunObserver {
   public:
     SpoolObserver(std::FILE *file, const Segment &segment, ChildReport &report)
         : file_(file), segment_(segment), report_(report) {}
-    void start(const Json &) override {}
+    void start(const Settled &) override {}
     void row(std::span<const double> values) override {
         if (std::fwrite(values.data(), sizeof(double), values.size(), file_) != values.size())
             spool_failed();
@@ -47,7 +47,7 @@ class LeadObserver : public RunObserver {
   public:
     LeadObserver(RunObserver &observer, const Segment &segment, SharedReports &reports)
         : observer_(observer), segment_(segment), reports_(reports) {}
-    void start(const Json &settled) override { observer_.start(settled); }
+    void start(const Settled &settled) override { observer_.start(settled); }
     void row(std::span<const double> values) override { observer_.row(values); }
     void progress(std::int64_t done) override {
         own_ = segment_.own_frames(done);
@@ -125,8 +125,7 @@ std::int64_t run_segments(const std::vector<Segment> &segments, std::size_t colu
                                         : "a process analysing part of the input ended with "
                                           "status " +
                                               std::to_string(status);
-            const bool known = status >= 1 && status <= static_cast<int>(ExitStatus::output);
-            throw Error(known ? static_cast<ExitStatus>(status) : ExitStatus::analysis, why);
+            throw Error(exit_status_of(status), why);
         }
         replay(spools[k - 1].get(), columns, observer);
         lead.report();

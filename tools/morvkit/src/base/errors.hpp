@@ -18,6 +18,14 @@ enum class ExitStatus : int {
     output = 4,    // a result file cannot be written
 };
 
+// A failed child process's exit status as the command's own: the same kind when it is one of
+// these, else an analysis failure (a crash, a signal).
+inline ExitStatus exit_status_of(int status) {
+    return status >= 1 && status <= static_cast<int>(ExitStatus::output)
+               ? static_cast<ExitStatus>(status)
+               : ExitStatus::analysis;
+}
+
 class Error : public std::runtime_error {
   public:
     Error(ExitStatus status, const std::string &message)

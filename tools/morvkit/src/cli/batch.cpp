@@ -144,10 +144,9 @@ void run_batch(const Options &options) {
                                std::to_string(skipped) + " skipped (result exists)";
     if (failed > 0) {
         const int first = *std::find_if(status.begin(), status.end(), [](int s) { return s != 0; });
-        const bool known = first >= 1 && first <= static_cast<int>(ExitStatus::output);
-        throw Error(known ? static_cast<ExitStatus>(first) : ExitStatus::analysis,
-                    std::to_string(failed) + " of " + std::to_string(todo.size()) +
-                        " files failed (named above); " + counts);
+        throw Error(exit_status_of(first), std::to_string(failed) + " of " +
+                                               std::to_string(todo.size()) +
+                                               " files failed (named above); " + counts);
     }
     if (skipped > 0 && !options.quiet)
         std::cerr << "morvkit: " << counts << '\n';

@@ -9,6 +9,7 @@
 
 #include "analysis/centroid_run.hpp"
 #include "output/cost.hpp"
+#include "output/metadata.hpp"
 #include "demo/demo_report.hpp"
 #include "base/errors.hpp"
 #include "analysis/host_session.hpp"
@@ -134,17 +135,16 @@ std::int64_t run_segment(const Options &options, AudioFileSource &source, const 
     return segment.first_frame + analyse(own);
 }
 
-// Runs `analyse` over the segments, each with the settings narrowed to it, and ends the table.
-template <class Settings>
+// One run over a segment of the input, its rows to the observer; returns the frames it read.
+using Analyse = std::function<std::int64_t(SampleSource &, const Segment &, RunObserver &)>;
+
+// Runs `analyse` over the segments and ends the table.
 void analyse_segments(const Options &options, AudioFileSource &source, ResultStream &stream,
                       const std::vector<Segment> &segments, std::size_t columns,
-                      const Settings &settings,
-                      std::int64_t (*analyse)(SampleSource &, const Settings &, RunObserver &)) {
+                      const Analyse &analyse) {
     const auto run = [&](const Segment &segment, RunObserver &observer) {
-        Settings part = settings;
-        part.segment = segment;
         return run_segment(options, source, segment,
-                           [&](SampleSource &from) { return analyse(from, part, observer); });
+                           [&](SampleSource &from) { return analyse(from, segment, observer); });
     };
     finish_table(stream, options, source, run_segments(segments, columns, run, stream));
 }
@@ -164,36 +164,43 @@ void run_pitch_command(const Options &options) {
     Outputs outputs(options, &options.input);
     prepare_host(options.modules);
     const double samplerate = source.samplerate();
-    const RangeChoice range = choose_parameters(options.range, samplerate);
+    const PitchOptions &asked = options.pitch;
+    const RangeChoice range = choose_parameters(asked.range, samplerate);
     if (!range.warning.empty())
         std::cerr << "morvkit: warning: " << range.warning << std::endl;
-    const PitchSettings settings{
-        pitch_box_text(options, range), options.threshold, options.vector_size, {}};
+    const PitchSettings settings{pitch_box_text(asked.box, range), asked.threshold,
+                                 asked.vector_size};
     Json head = source_head(options, source);
     head["box"] = settings.box_text;
     head["vector_size"] = settings.vector_size;
-    if (options.range.any())
-        head["range"] = describe_range(options.range, range);
-    const PitchPresentation presentation(options.unit, options.a4, options.gates);
+    if (asked.range.any())
+        head["range"] = describe_range(asked.range, range);
+    const PitchPresentation presentation(asked.unit, asked.a4, asked.gates);
     head.update(presentation.describe());
-    const auto cost = [&](const Json &settled) {
-        const auto &g = settled["geometry"];
-        return pitch_cost(samplerate, settings.vector_size, g.value("analysis_rate", 0.0),
-                          g.value("max_lag", 0L), g.value("window_size", 0L),
-                          g.value("hop_size", 0L), settled["parameters"].value("period", 0.0));
+    const auto cost = [&](const Settled &settled) {
+        const auto &g = std::get<PitchSettled>(settled).geometry;
+        return pitch_cost(samplerate, settings.vector_size, g.analysis_rate, g.max_lag,
+                          g.window_size, g.hop_size,
+                          std::get<PitchSettled>(settled).parameters.period);
     };
     ResultStream stream(outputs.table, options.format, presentation,
                         {std::move(head),
                          "host logical time (s) when the scheduler delivered the analysis; none "
                          "after the end of the input",
-                         source.announced_frames().value_or(0), samplerate, options.quiet, cost});
+                         input_name(options.input), source.announced_frames().value_or(0),
+                         samplerate, options.quiet, cost});
+    // The box that analyses the first segment; a segment's process runs its own copy.
+    PitchRun run(settings);
     std::vector<Segment> segments{Segment{}};
     if (options.jobs > 1 && known_frames(options, source) > 0) {
-        const PitchSpan span = pitch_span(pitch_settled(samplerate, settings));
+        const PitchSpan span = pitch_span(run.settled(samplerate));
         segments = plan_segments(known_frames(options, source), span.hop, span.frame,
                                  min_segment_frames, options.jobs);
     }
-    analyse_segments(options, source, stream, segments, pitch_columns.size(), settings, run_pitch);
+    analyse_segments(options, source, stream, segments, pitch_columns.size(),
+                     [&](SampleSource &from, const Segment &segment, RunObserver &observer) {
+                         return run.run(from, segment, observer);
+                     });
     PlotInput input = stream.plot_input();
     input.title = "zid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));
@@ -206,22 +213,27 @@ void run_centroid_command(const Options &options) {
     Json head = source_head(options, source);
     head["box"] = "morv.centroid~";
     const double samplerate = source.samplerate();
-    const auto cost = [&](const Json &settled) {
-        const auto &g = settled["geometry"];
-        return centroid_cost(samplerate, g.value("fft_size", 0L), g.value("hop", 0L),
-                             source.announced_frames().value_or(0));
+    const auto cost = [&](const Settled &settled) {
+        const auto &c = std::get<CentroidSettled>(settled);
+        return centroid_cost(samplerate, c.fft_size, c.hop, source.announced_frames().value_or(0));
     };
-    ResultStream stream(outputs.table, options.format, centroid_columns,
-                        {std::move(head), "centre of the frame's window (s)",
-                         source.announced_frames().value_or(0), samplerate, options.quiet, cost});
-    const CentroidSettings settings{options.fft_size, options.overlap, options.amplitude, {}};
+    ResultStream stream(
+        outputs.table, options.format, centroid_columns,
+        {std::move(head), "centre of the frame's window (s)", input_name(options.input),
+         source.announced_frames().value_or(0), samplerate, options.quiet, cost});
+    const CentroidOptions &asked = options.centroid;
+    const CentroidSettings settings{asked.fft_size, asked.overlap, asked.amplitude, {}};
     // Frames are whole within a segment, so a segment needs no warm-up; it is at least a frame.
     const auto segments =
         plan_segments(known_frames(options, source),
                       settings.overlap > 0 ? settings.fft_size / settings.overlap : 0,
                       settings.fft_size, min_segment_frames, options.jobs);
-    analyse_segments(options, source, stream, segments, centroid_columns.size(), settings,
-                     run_centroid);
+    analyse_segments(options, source, stream, segments, centroid_columns.size(),
+                     [&](SampleSource &from, const Segment &segment, RunObserver &observer) {
+                         CentroidSettings part = settings;
+                         part.segment = segment;
+                         return run_centroid(from, part, observer);
+                     });
     PlotInput input = stream.plot_input();
     input.title = "morv.centroid~: " + options.input.filename().string();
     outputs.draw(options, std::move(input));
@@ -240,9 +252,7 @@ void run_demo_command(const Options &options) {
     TableObserver centroid(centroid_columns);
     run_centroid(centroid_source, {}, centroid);
 
-    const auto &geometry = pitch.settled["geometry"];
-    const double rate = geometry.value("analysis_rate", 0.0);
-    const double frame_seconds = rate > 0 ? 2.0 * geometry.value("window_size", 0.0) / rate : 0;
+    const double frame_seconds = std::get<PitchSettled>(pitch.settled).frame_seconds();
     char line[256];
     std::snprintf(line, sizeof line,
                   "A %.1f s phrase at %g Hz through \"zid~\" (vector 64) and morv.centroid~ in "

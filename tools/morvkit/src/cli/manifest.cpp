@@ -49,27 +49,28 @@ Json run_settings(const Options &options) {
         settings["channel"] = options.channel.channel;
     if (options.command == Command::centroid) {
         settings["box"] = "morv.centroid~";
-        settings["fft_size"] = options.fft_size;
-        settings["overlap"] = options.overlap;
-        settings["amplitude"] = options.amplitude;
+        settings["fft_size"] = options.centroid.fft_size;
+        settings["overlap"] = options.centroid.overlap;
+        settings["amplitude"] = options.centroid.amplitude;
     } else {
+        const PitchOptions &pitch = options.pitch;
         // The box as given: what --fmax chooses depends on each input's sample rate.
-        settings["box"] = pitch_box_text(options);
-        settings["vector_size"] = options.vector_size;
+        settings["box"] = pitch_box_text(pitch.box);
+        settings["vector_size"] = pitch.vector_size;
         const std::pair<const char *, std::optional<double>> given[] = {
-            {"threshold", options.threshold},
-            {"fmin", options.range.fmin},
-            {"fmax", options.range.fmax},
-            {"min_periodicity", options.gates.min_periodicity},
-            {"min_level", options.gates.min_level}};
+            {"threshold", pitch.threshold},
+            {"fmin", pitch.range.fmin},
+            {"fmax", pitch.range.fmax},
+            {"min_periodicity", pitch.gates.min_periodicity},
+            {"min_level", pitch.gates.min_level}};
         for (const auto &[name, value] : given)
             if (value)
                 settings[name] = *value;
         // Hz whether asked for or not: the rows are the same.
-        const bool midi = options.unit == FrequencyUnit::midi;
+        const bool midi = pitch.unit == FrequencyUnit::midi;
         settings["unit"] = midi ? "midi" : "hz";
         if (midi)
-            settings["a4"] = options.a4;
+            settings["a4"] = pitch.a4;
     }
     return settings;
 }

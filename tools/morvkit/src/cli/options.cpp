@@ -50,6 +50,218 @@ Shard parse_shard(const std::string &text) {
     return shard;
 }
 
+// Values arrive as text and are checked by the strict readers below, so every bad value gets
+// the same kind of message.  Each command's texts are declared on its own subcommand, and stay
+// empty unless that command was given.
+struct CommonText {
+    std::string format = "csv", channel, output, plot, jobs, shard, output_dir, stall;
+    std::vector<std::string> modules;
+};
+
+struct PitchText {
+    std::string down, minfreq, period, threshold, vector, unit, a4, min_periodicity, min_level;
+    std::string fmin, fmax;
+};
+
+struct CentroidText {
+    std::string fft, overlap;
+};
+
+// --plot, --quiet and --modules: every command.
+void declare_common(CLI::App *cmd, Options &options, CommonText &text) {
+    cmd->add_option("--plot", text.plot, "Also draw the results to FILE (.svg or .png)")
+        ->type_name("FILE");
+    cmd->add_flag("--quiet", options.quiet, "No progress bar");
+    cmd->add_option("--modules", text.modules,
+                    "A package folder holding externals/ and extensions/ (repeatable)")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
+}
+
+// The inputs, where the results go and how the work is shared: the commands that read files.
+void declare_file_input(CLI::App *cmd, Options &options, CommonText &text) {
+    cmd->add_option("FILE", options.inputs,
+                    "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")
+        ->required();
+    auto *ch = cmd->add_option("--channel", text.channel, "Channel to analyse, from 1 (default 1)")
+                   ->type_name("N");
+    cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
+        ->excludes(ch);
+    cmd->add_option("--format", text.format, "Output format: csv (default) or json")
+        ->type_name("csv|json");
+    cmd->add_option("--output", text.output, "Write to FILE instead of standard output (-)")
+        ->type_name("FILE");
+    cmd->add_option("--output-dir", text.output_dir,
+                    "One result per FILE in DIR, named FILE.COMMAND.FORMAT")
+        ->type_name("DIR");
+    cmd->add_flag("--force", options.force, "With --output-dir: replace existing results");
+    cmd->add_option("--shard", text.shard,
+                    "With --output-dir: analyse only the I-th of N shares of the FILEs")
+        ->type_name("I/N");
+    cmd->add_option("--jobs", text.jobs, "Processes at once (default: the number of processors)")
+        ->type_name("N");
+    cmd->add_option("--stall-timeout", text.stall,
+                    "Give up an input whose decoder makes no progress for S seconds "
+                    "(default 10; 0: never)")
+        ->type_name("S");
+    declare_common(cmd, options, text);
+}
+
+void declare_pitch(CLI::App *cmd, PitchOptions &options, PitchText &text) {
+    cmd->add_option("--box", options.box.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
+        ->type_name("TEXT");
+    cmd->add_option("--fmin", text.fmin, "Lowest pitch expected, Hz (sets minfreq)")
+        ->type_name("HZ");
+    cmd->add_option("--fmax", text.fmax,
+                    "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples "
+                    "per period)")
+        ->type_name("HZ");
+    cmd->add_option("--down", text.down,
+                    "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
+        ->type_name("N");
+    cmd->add_option("--minfreq", text.minfreq,
+                    "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
+        ->type_name("HZ");
+    cmd->add_option("--period", text.period, "Analysis period, ms, 0 to 250 (adds @period MS)")
+        ->type_name("MS");
+    cmd->add_option("--threshold", text.threshold, "Sent as the message \"threshold\"")
+        ->type_name("T");
+    cmd->add_option("--vector", text.vector, "Host vector size (default 64)")->type_name("N");
+    cmd->add_option("--unit", text.unit, "Frequency column: hz (default) or midi (69 = A4)")
+        ->type_name("hz|midi");
+    cmd->add_option("--a4", text.a4, "With --unit midi: the frequency of A4, Hz (default 440)")
+        ->type_name("HZ");
+    cmd->add_option("--min-periodicity", text.min_periodicity,
+                    "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
+        ->type_name("P");
+    cmd->add_option("--min-level", text.min_level,
+                    "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
+        ->type_name("DB");
+}
+
+void declare_centroid(CLI::App *cmd, CentroidOptions &options, CentroidText &text) {
+    cmd->add_option("--fft", text.fft, "FFT size, a power of two (default 1024)")->type_name("N");
+    cmd->add_option("--overlap", text.overlap, "Frames per FFT size (default 4)")->type_name("K");
+    cmd->add_flag("--amplitude", options.amplitude,
+                  "Feed the bin amplitude to the left inlet only");
+}
+
+// The inputs and how the work is shared among processes, and where the results go.
+void read_inputs(const CommonText &text, Options &options) {
+    if (!options.inputs.empty())
+        options.input = options.inputs.front();
+    options.jobs = text.jobs.empty()
+                       ? default_jobs()
+                       : static_cast<int>(parse_whole("--jobs", text.jobs, 1, max_jobs));
+    if (!text.output_dir.empty())
+        options.output_dir = text.output_dir;
+    if (!text.shard.empty())
+        options.shard = parse_shard(text.shard);
+    if (!text.stall.empty()) {
+        options.stall_seconds = parse_number("--stall-timeout", text.stall);
+        if (options.stall_seconds < 0 || options.stall_seconds > max_stall_seconds)
+            usage("--stall-timeout", text.stall,
+                  "is out of range (0 to " + format_number(max_stall_seconds) + ")");
+    }
+    if (options.output_dir) {
+        if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end())
+            throw Error(ExitStatus::usage,
+                        "--output-dir takes files by name; '-' (standard input) is analysed "
+                        "alone, to --output or standard output");
+        if (!text.output.empty() || !text.plot.empty())
+            throw Error(ExitStatus::usage,
+                        "--output-dir: writes one result per FILE; --output and --plot do not go "
+                        "with it");
+    } else {
+        if (options.inputs.size() > 1)
+            throw Error(ExitStatus::usage,
+                        "several FILEs need --output-dir, which holds one result for each");
+        if (!text.shard.empty() || options.force)
+            throw Error(ExitStatus::usage, std::string(text.shard.empty() ? "--force" : "--shard") +
+                                               " applies to results in --output-dir");
+    }
+}
+
+// The channel, the format, the result files and the module folders.
+void read_outputs(const CommonText &text, Options &options) {
+    if (!text.channel.empty())
+        options.channel.channel =
+            static_cast<int>(parse_whole("--channel", text.channel, 1, 65536));
+    if (text.format == "json")
+        options.format = Format::json;
+    else if (text.format != "csv")
+        usage("--format", text.format, "is not csv or json");
+    if (!text.output.empty() && text.output != "-")  // "-" is standard output, as usual
+        options.output = text.output;
+    if (!text.plot.empty()) {
+        if (!plot_format(text.plot))
+            usage("--plot", text.plot, "must end in .svg or .png");
+        options.plot = text.plot;
+    }
+    options.modules.assign(text.modules.begin(), text.modules.end());
+}
+
+// The box text is checked apart from the other pitch options, before the outputs, as it always
+// was: of two mistakes on one command line the same one is named.
+void check_box_text(const PitchOptions &options) {
+    if (options.box.box && !is_valid_utf8(*options.box.box))
+        throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
+}
+
+void read_pitch(const PitchText &text, PitchOptions &options) {
+    for (auto [name, from, value] :
+         {std::tuple{"--down", &text.down, &options.box.down},
+          std::tuple{"--minfreq", &text.minfreq, &options.box.minfreq},
+          std::tuple{"--period", &text.period, &options.box.period},
+          std::tuple{"--threshold", &text.threshold, &options.threshold}})
+        if (!from->empty())
+            *value = parse_number(name, *from);
+    for (auto [name, from, value] : {std::tuple{"--fmin", &text.fmin, &options.range.fmin},
+                                     std::tuple{"--fmax", &text.fmax, &options.range.fmax}})
+        if (!from->empty()) {
+            *value = parse_number(name, *from);
+            if (!(**value > 0))
+                usage(name, *from, "is not a frequency above 0");
+        }
+    if (options.range.fmin && options.range.fmax && !(*options.range.fmin < *options.range.fmax))
+        throw Error(ExitStatus::usage, "--fmin " + text.fmin + " is not below --fmax " + text.fmax);
+    if (text.unit == "midi")
+        options.unit = FrequencyUnit::midi;
+    else if (text.unit == "hz")
+        options.unit = FrequencyUnit::hz;
+    else if (!text.unit.empty())
+        usage("--unit", text.unit, "is not hz or midi");
+    if (!text.a4.empty()) {
+        options.a4 = parse_number("--a4", text.a4);
+        if (!(options.a4 > 0))
+            usage("--a4", text.a4, "is not a frequency above 0");
+        if (options.unit != FrequencyUnit::midi)
+            throw Error(ExitStatus::usage, "--a4 applies to --unit midi");
+    }
+    if (!text.min_periodicity.empty()) {
+        options.gates.min_periodicity = parse_number("--min-periodicity", text.min_periodicity);
+        if (*options.gates.min_periodicity < 0 || *options.gates.min_periodicity > 1)
+            usage("--min-periodicity", text.min_periodicity, "is out of range (0 to 1)");
+    }
+    if (!text.min_level.empty())
+        options.gates.min_level = parse_number("--min-level", text.min_level);
+    if (!text.vector.empty())
+        options.vector_size = parse_whole("--vector", text.vector, 1, max_vector_size);
+}
+
+void read_centroid(const CentroidText &text, CentroidOptions &options) {
+    if (!text.fft.empty()) {
+        options.fft_size = parse_whole("--fft", text.fft, 4, max_fft_size);
+        if (!is_power_of_two(options.fft_size))
+            usage("--fft", text.fft, "is not a power of two");
+    }
+    if (!text.overlap.empty())
+        options.overlap = parse_whole("--overlap", text.overlap, 1, max_fft_size);
+    if (options.fft_size % options.overlap != 0)
+        usage("--overlap", std::to_string(options.overlap),
+              "does not divide the FFT size " + std::to_string(options.fft_size));
+}
+
 }  // namespace
 
 double parse_number(std::string_view option, std::string_view text) {
@@ -99,20 +311,6 @@ std::vector<std::filesystem::path> result_files(const Options &options) {
     return files;
 }
 
-std::string pitch_box_text(const Options &options, const RangeChoice &range) {
-    std::string text = options.box.value_or("zid~");
-    const auto chosen_down =
-        range.down ? std::optional<double>(static_cast<double>(*range.down)) : std::nullopt;
-    const std::pair<const char *, std::optional<double>> overrides[] = {
-        {"down", options.down ? options.down : chosen_down},
-        {"minfreq", options.minfreq ? options.minfreq : range.minfreq},
-        {"period", options.period}};
-    for (const auto &[name, value] : overrides)
-        if (value)
-            text += std::string(" @") + name + " " + format_number(*value);
-    return text;
-}
-
 Options parse_options(int argc, const char *const *argv) {
     Options options;
     CLI::App app{"Runs the zid~ and morv.centroid~ externals on audio files in the stand-in host.",
@@ -121,96 +319,18 @@ Options parse_options(int argc, const char *const *argv) {
     app.set_help_all_flag("--help-all", "Print the help of every command");
     app.set_version_flag("--version", std::string("morvkit ") + MORV_VERSION);
 
-    // Values arrive as text and are checked by the strict readers above, so every bad value
-    // gets the same kind of message.
-    std::string format = "csv", channel, vector, fft, overlap, down, minfreq, period, threshold;
-    std::string output, plot, jobs, shard, output_dir, stall;
-    std::string unit, a4, min_periodicity, min_level, fmin, fmax;
-    std::vector<std::string> modules;
-
-    const auto common = [&](CLI::App *cmd) {
-        cmd->add_option("--plot", plot, "Also draw the results to FILE (.svg or .png)")
-            ->type_name("FILE");
-        cmd->add_flag("--quiet", options.quiet, "No progress bar");
-        cmd->add_option("--modules", modules,
-                        "A package folder holding externals/ and extensions/ (repeatable)")
-            ->type_name("DIR")
-            ->allow_extra_args(false);
-    };
-    const auto file_input = [&](CLI::App *cmd) {
-        cmd->add_option("FILE", options.inputs,
-                        "Audio files (WAV, AIFF, FLAC, ...); - reads standard input")
-            ->required();
-        auto *ch = cmd->add_option("--channel", channel, "Channel to analyse, from 1 (default 1)")
-                       ->type_name("N");
-        cmd->add_flag("--mix", options.channel.mix, "Analyse the average of all channels")
-            ->excludes(ch);
-        cmd->add_option("--format", format, "Output format: csv (default) or json")
-            ->type_name("csv|json");
-        cmd->add_option("--output", output, "Write to FILE instead of standard output (-)")
-            ->type_name("FILE");
-        cmd->add_option("--output-dir", output_dir,
-                        "One result per FILE in DIR, named FILE.COMMAND.FORMAT")
-            ->type_name("DIR");
-        cmd->add_flag("--force", options.force, "With --output-dir: replace existing results");
-        cmd->add_option("--shard", shard,
-                        "With --output-dir: analyse only the I-th of N shares of the FILEs")
-            ->type_name("I/N");
-        cmd->add_option("--jobs", jobs, "Processes at once (default: the number of processors)")
-            ->type_name("N");
-        cmd->add_option("--stall-timeout", stall,
-                        "Give up an input whose decoder makes no progress for S seconds "
-                        "(default 10; 0: never)")
-            ->type_name("S");
-        common(cmd);
-    };
-
+    CommonText common;
+    PitchText pitch_text;
+    CentroidText centroid_text;
     auto *pitch = app.add_subcommand("pitch", "Fundamental frequency with a zid~ box");
-    file_input(pitch);
-    pitch->add_option("--box", options.box, "The whole box text, e.g. \"zid~ 1 @period 10\"")
-        ->type_name("TEXT");
-    pitch->add_option("--fmin", fmin, "Lowest pitch expected, Hz (sets minfreq)")->type_name("HZ");
-    pitch
-        ->add_option("--fmax", fmax,
-                     "Highest pitch expected, Hz (chooses the largest down that keeps 21 samples "
-                     "per period)")
-        ->type_name("HZ");
-    pitch
-        ->add_option("--down", down,
-                     "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
-        ->type_name("N");
-    pitch
-        ->add_option("--minfreq", minfreq,
-                     "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
-        ->type_name("HZ");
-    pitch->add_option("--period", period, "Analysis period, ms, 0 to 250 (adds @period MS)")
-        ->type_name("MS");
-    pitch->add_option("--threshold", threshold, "Sent as the message \"threshold\"")
-        ->type_name("T");
-    pitch->add_option("--vector", vector, "Host vector size (default 64)")->type_name("N");
-    pitch->add_option("--unit", unit, "Frequency column: hz (default) or midi (69 = A4)")
-        ->type_name("hz|midi");
-    pitch->add_option("--a4", a4, "With --unit midi: the frequency of A4, Hz (default 440)")
-        ->type_name("HZ");
-    pitch
-        ->add_option("--min-periodicity", min_periodicity,
-                     "Voiced only at this periodicity or more, 0 to 1 (adds a voiced column)")
-        ->type_name("P");
-    pitch
-        ->add_option("--min-level", min_level,
-                     "Voiced only at this RMS level or more, dBFS (adds a voiced column)")
-        ->type_name("DB");
-
+    declare_file_input(pitch, options, common);
+    declare_pitch(pitch, options.pitch, pitch_text);
     auto *centroid =
         app.add_subcommand("centroid", "Spectral centroid with morv.centroid~ in pfft~");
-    file_input(centroid);
-    centroid->add_option("--fft", fft, "FFT size, a power of two (default 1024)")->type_name("N");
-    centroid->add_option("--overlap", overlap, "Frames per FFT size (default 4)")->type_name("K");
-    centroid->add_flag("--amplitude", options.amplitude,
-                       "Feed the bin amplitude to the left inlet only");
-
+    declare_file_input(centroid, options, common);
+    declare_centroid(centroid, options.centroid, centroid_text);
     auto *demo = app.add_subcommand("demo", "Analyse a synthesised phrase of known pitch");
-    common(demo);
+    declare_common(demo, options, common);
 
     try {
         app.parse(argc, argv);
@@ -229,102 +349,11 @@ Options parse_options(int argc, const char *const *argv) {
         options.command = Command::pitch;
     if (centroid->parsed())
         options.command = Command::centroid;
-    if (!options.inputs.empty())
-        options.input = options.inputs.front();
-    options.jobs =
-        jobs.empty() ? default_jobs() : static_cast<int>(parse_whole("--jobs", jobs, 1, max_jobs));
-    if (!output_dir.empty())
-        options.output_dir = output_dir;
-    if (!shard.empty())
-        options.shard = parse_shard(shard);
-    if (!stall.empty()) {
-        options.stall_seconds = parse_number("--stall-timeout", stall);
-        if (options.stall_seconds < 0 || options.stall_seconds > max_stall_seconds)
-            usage("--stall-timeout", stall,
-                  "is out of range (0 to " + format_number(max_stall_seconds) + ")");
-    }
-    if (options.output_dir) {
-        if (std::find(options.inputs.begin(), options.inputs.end(), "-") != options.inputs.end())
-            throw Error(ExitStatus::usage,
-                        "--output-dir takes files by name; '-' (standard input) is analysed "
-                        "alone, to --output or standard output");
-        if (!output.empty() || !plot.empty())
-            throw Error(ExitStatus::usage,
-                        "--output-dir: writes one result per FILE; --output and --plot do not go "
-                        "with it");
-    } else {
-        if (options.inputs.size() > 1)
-            throw Error(ExitStatus::usage,
-                        "several FILEs need --output-dir, which holds one result for each");
-        if (!shard.empty() || options.force)
-            throw Error(ExitStatus::usage, std::string(shard.empty() ? "--force" : "--shard") +
-                                               " applies to results in --output-dir");
-    }
-    if (options.box && !is_valid_utf8(*options.box))
-        throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
-    if (!channel.empty())
-        options.channel.channel = static_cast<int>(parse_whole("--channel", channel, 1, 65536));
-    if (format == "json")
-        options.format = Format::json;
-    else if (format != "csv")
-        usage("--format", format, "is not csv or json");
-    if (!output.empty() && output != "-")  // "-" is standard output, as usual
-        options.output = output;
-    if (!plot.empty()) {
-        if (!plot_format(plot))
-            usage("--plot", plot, "must end in .svg or .png");
-        options.plot = plot;
-    }
-    options.modules.assign(modules.begin(), modules.end());
-    if (!down.empty())
-        options.down = parse_number("--down", down);
-    if (!minfreq.empty())
-        options.minfreq = parse_number("--minfreq", minfreq);
-    if (!period.empty())
-        options.period = parse_number("--period", period);
-    if (!threshold.empty())
-        options.threshold = parse_number("--threshold", threshold);
-    for (auto [name, text, value] : {std::tuple{"--fmin", &fmin, &options.range.fmin},
-                                     std::tuple{"--fmax", &fmax, &options.range.fmax}})
-        if (!text->empty()) {
-            *value = parse_number(name, *text);
-            if (!(**value > 0))
-                usage(name, *text, "is not a frequency above 0");
-        }
-    if (options.range.fmin && options.range.fmax && !(*options.range.fmin < *options.range.fmax))
-        throw Error(ExitStatus::usage, "--fmin " + fmin + " is not below --fmax " + fmax);
-    if (unit == "midi")
-        options.unit = FrequencyUnit::midi;
-    else if (unit == "hz")
-        options.unit = FrequencyUnit::hz;
-    else if (!unit.empty())
-        usage("--unit", unit, "is not hz or midi");
-    if (!a4.empty()) {
-        options.a4 = parse_number("--a4", a4);
-        if (!(options.a4 > 0))
-            usage("--a4", a4, "is not a frequency above 0");
-        if (options.unit != FrequencyUnit::midi)
-            throw Error(ExitStatus::usage, "--a4 applies to --unit midi");
-    }
-    if (!min_periodicity.empty()) {
-        options.gates.min_periodicity = parse_number("--min-periodicity", min_periodicity);
-        if (*options.gates.min_periodicity < 0 || *options.gates.min_periodicity > 1)
-            usage("--min-periodicity", min_periodicity, "is out of range (0 to 1)");
-    }
-    if (!min_level.empty())
-        options.gates.min_level = parse_number("--min-level", min_level);
-    if (!vector.empty())
-        options.vector_size = parse_whole("--vector", vector, 1, max_vector_size);
-    if (!fft.empty()) {
-        options.fft_size = parse_whole("--fft", fft, 4, max_fft_size);
-        if (!is_power_of_two(options.fft_size))
-            usage("--fft", fft, "is not a power of two");
-    }
-    if (!overlap.empty())
-        options.overlap = parse_whole("--overlap", overlap, 1, max_fft_size);
-    if (options.fft_size % options.overlap != 0)
-        usage("--overlap", std::to_string(options.overlap),
-              "does not divide the FFT size " + std::to_string(options.fft_size));
+    read_inputs(common, options);
+    check_box_text(options.pitch);
+    read_outputs(common, options);
+    read_pitch(pitch_text, options.pitch);
+    read_centroid(centroid_text, options.centroid);
     return options;
 }
 

@@ -14,9 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/pitch_box.hpp"
+#include "analysis/pitch_range.hpp"
 #include "input/audio_file.hpp"
 #include "output/pitch_presentation.hpp"
-#include "analysis/pitch_range.hpp"
 #include "output/writers.hpp"
 
 namespace morvkit {
@@ -32,6 +33,23 @@ struct Shard {
     }
 };
 
+struct PitchOptions {
+    PitchBoxArguments box;  // --box, --down, --minfreq, --period
+    std::optional<double> threshold;
+    long vector_size = 64;
+    PitchRange range;
+    std::optional<FrequencyUnit> unit;
+    double a4 = 440;
+    VoicingGates gates;
+};
+
+struct CentroidOptions {
+    long fft_size = 1024;
+    long overlap = 4;
+    bool amplitude = false;
+};
+
+// The fields every command shares, then each command's own.
 struct Options {
     Command command = Command::demo;
     std::filesystem::path input;                // the one input, or the first of several
@@ -51,19 +69,8 @@ struct Options {
     // An input whose decoder neither reads nor delivers for this long is given up; 0 never.
     double stall_seconds = 10;
 
-    // pitch
-    std::optional<std::string> box;
-    std::optional<double> down, minfreq, period, threshold;
-    long vector_size = 64;
-    PitchRange range;
-    std::optional<FrequencyUnit> unit;
-    double a4 = 440;
-    VoicingGates gates;
-
-    // centroid
-    long fft_size = 1024;
-    long overlap = 4;
-    bool amplitude = false;
+    PitchOptions pitch;
+    CentroidOptions centroid;
 };
 
 struct HelpRequested {
@@ -86,10 +93,5 @@ std::filesystem::path result_name(const std::filesystem::path &input, Command co
 
 // The files a run without --output-dir writes: --output and --plot, when given.
 std::vector<std::filesystem::path> result_files(const Options &options);
-
-// The zid~ box text: --box (or "zid~") followed by an attribute argument for each of --down,
-// --minfreq and --period that was given, or else that the range chose, so those override the
-// box's own arguments.
-std::string pitch_box_text(const Options &options, const RangeChoice &range = {});
 
 }  // namespace morvkit

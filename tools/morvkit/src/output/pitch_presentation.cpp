@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "analysis/pitch_run.hpp"
+#include "analysis/settled.hpp"
 
 namespace morvkit {
 

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <limits>
 
-#include "input/audio_file.hpp"
+#include "output/metadata.hpp"
 
 namespace morvkit {
 
@@ -26,13 +26,12 @@ ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::st
                          : std::numeric_limits<double>::quiet_NaN()),
       bar_(run_.expected_frames, run_.samplerate, run_.quiet) {}
 
-void ResultStream::start(const Json &settled) {
+void ResultStream::start(const Settled &settled) {
     if (run_.cost)
-        if (const auto warning = cost_warning(run_.cost(settled), input_seconds_,
-                                              input_name(run_.head.value("file", std::string()))))
+        if (const auto warning = cost_warning(run_.cost(settled), input_seconds_, run_.subject))
             std::cerr << "morvkit: warning: " << *warning << std::endl;
     Json head = run_.head;
-    head.update(settled);
+    head.update(settled_fields(settled));
     head["time"] = run_.time;
     writer_.begin(head);
 }

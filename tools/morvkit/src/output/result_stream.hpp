@@ -26,14 +26,16 @@ namespace morvkit {
 class ResultStream : public RunObserver {
   public:
     // `head` holds the fields written before what the run settles on; `time` says what the time
-    // column means; `cost` estimates the run from what it settled on.
+    // column means; `subject` names the input in a warning; `cost` estimates the run from what
+    // it settled on.
     struct Run {
         Json head;
         std::string time;
+        std::string subject;
         std::int64_t expected_frames;  // 0 when not known
         double samplerate;
         bool quiet;
-        std::function<CostEstimate(const Json &)> cost;
+        std::function<CostEstimate(const Settled &)> cost;
     };
     // A pitch track, its rows written as `presentation` says; the picture keeps Hz and draws
     // unvoiced analyses grey.
@@ -41,7 +43,7 @@ class ResultStream : public RunObserver {
     // Centroid rows.
     ResultStream(OutputFile &table, Format format, std::vector<std::string> columns, Run run);
 
-    void start(const Json &settled) override;
+    void start(const Settled &settled) override;
     void row(std::span<const double> values) override;
     void progress(std::int64_t frames_done) override;
 

@@ -1,0 +1,20 @@
+#include "analysis/settled.hpp"
+
+namespace morvkit {
+
+double PitchSettled::frame_seconds() const {
+    return geometry.analysis_rate > 0
+               ? 2.0 * static_cast<double>(geometry.window_size) / geometry.analysis_rate
+               : 0;
+}
+
+PitchSpan pitch_span(const PitchSettled &settled) {
+    const auto &g = settled.geometry;
+    if (g.down < 0 || g.down > 3 || g.hop_size <= 0 || g.window_size <= 0 ||
+        !(settled.parameters.period > 0))
+        return {};
+    return {static_cast<std::int64_t>(g.hop_size) << g.down,
+            static_cast<std::int64_t>(2 * g.window_size) << g.down};
+}
+
+}  // namespace morvkit
