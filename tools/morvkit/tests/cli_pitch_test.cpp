@@ -160,6 +160,19 @@ TEST_F(Pitch, ARangeIsRecordedWithWhatItChoseAndOneBeyondTheRateIsWarnedAbout) {
     EXPECT_NE(high.err.find("warning: --fmax 3000: at 44100 Hz, notes above 2100 Hz"),
               std::string::npos);
     EXPECT_EQ(run_morvkit({"pitch", mono, "--fmax", "30000"}).status, 2);
+    // The analysis rate of zid~'s default down 2, of --down, or of the down --fmax chose sets
+    // the limit.
+    for (const auto &[args, limit] :
+         {std::pair{std::vector<std::string>{"--fmin", "5000"}, "above 2756.25 Hz"},
+          std::pair{std::vector<std::string>{"--down", "3", "--fmin", "2000"}, "above 1378.125 Hz"},
+          std::pair{std::vector<std::string>{"--fmin", "12000", "--fmax", "15000"},
+                    "above 11025 Hz"}}) {
+        std::vector<std::string> command{"pitch", mono.string()};
+        command.insert(command.end(), args.begin(), args.end());
+        const auto refused = run_morvkit(command);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(limit), std::string::npos) << refused.err;
+    }
 }
 
 TEST_F(Pitch, OutOfRangeValuesAreClampedByTheObjectAndReported) {

@@ -117,6 +117,17 @@ TEST(Options, ARangeInHzChoosesDownAndMinfreqUnlessTheyAreGiven) {
         EXPECT_EQ(std::string(e.what()),
                   "--fmax 24000: not below half the sample rate of 48000 Hz");
     }
+    PitchSettled down2;
+    down2.geometry = {2, 11025, 6, 8, 64};
+    EXPECT_NO_THROW(check_fmin({2756.25, std::nullopt}, down2));
+    try {
+        check_fmin({5000.0, std::nullopt}, down2);
+        ADD_FAILURE() << "no error";
+    } catch (const Error &e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "--fmin 5000: above 2756.25 Hz, a quarter of the analysis rate of 11025 Hz "
+                  "(down 2), the highest minfreq zid~ accepts");
+    }
     EXPECT_EQ(describe_range({30.0, 1000.0}, {1, 30.0, ""}).dump(),
               R"({"fmin":30.0,"fmax":1000.0,"down":1,"minfreq":30.0})");
     EXPECT_EQ(usage_error({"pitch", "a.wav", "--fmin", "0"}),

@@ -6,6 +6,12 @@
 #include "base/number_text.hpp"
 
 namespace morvkit {
+namespace {
+
+// zid~ caps minfreq at this share of its analysis rate: four lags are the fewest it examines.
+constexpr double max_minfreq_share = 0.25;
+
+}  // namespace
 
 RangeChoice choose_parameters(const PitchRange &range, double samplerate) {
     RangeChoice choice;
@@ -30,6 +36,17 @@ RangeChoice choose_parameters(const PitchRange &range, double samplerate) {
                          " samples per period) may come out an octave or more low when their "
                          "fundamental is weak";
     return choice;
+}
+
+void check_fmin(const PitchRange &range, const PitchSettled &settled) {
+    const double rate = settled.geometry.analysis_rate;
+    if (range.fmin && *range.fmin > rate * max_minfreq_share)
+        throw Error(ExitStatus::usage, "--fmin " + format_number(*range.fmin) + ": above " +
+                                           format_number(rate * max_minfreq_share) +
+                                           " Hz, a quarter of the analysis rate of " +
+                                           format_number(rate) + " Hz (down " +
+                                           std::to_string(settled.geometry.down) +
+                                           "), the highest minfreq zid~ accepts");
 }
 
 }  // namespace morvkit

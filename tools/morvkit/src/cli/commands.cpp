@@ -191,6 +191,8 @@ void run_pitch_command(const Options &options) {
                          samplerate, options.quiet, cost});
     // The box that analyses the first segment; a segment's process runs its own copy.
     PitchRun run(settings);
+    if (!asked.box.minfreq)  // --minfreq overrides --fmin
+        check_fmin(asked.range, run.settled(samplerate));
     std::vector<Segment> segments{Segment{}};
     if (options.jobs > 1 && known_frames(options, source) > 0) {
         const PitchSpan span = pitch_span(run.settled(samplerate));
