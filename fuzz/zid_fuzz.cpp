@@ -57,8 +57,8 @@ class HopCycle {
     explicit HopCycle(const yin_t &x)
         : g_(yin_derive_geometry(x.samplerate, x.max_vector_size, x.down, x.minfreq, x.period)),
           fresh_(x.param_version != x.applied_version),
-          fill_(fresh_ ? 0 : x.fill),
-          partial_(fresh_ ? 0 : x.partial.count) {}
+          fill_(fresh_ ? 0 : x.frames.fill),
+          partial_(fresh_ ? 0 : x.frames.partial.count) {}
 
     std::int64_t vector_cost(long frames) {
         std::int64_t cost = frames * work_per_sample;

@@ -88,10 +88,10 @@ TEST(ZidObject, BoxWithoutArgumentsTakesTheDefaults) {
     EXPECT_EQ(x.triggered, 0);
     EXPECT_EQ(x.param_version, 0u);
     EXPECT_EQ(x.applied_version, 0u);
-    EXPECT_EQ(x.buffer, nullptr);
-    EXPECT_EQ(x.acf, nullptr);
-    EXPECT_EQ(x.window_size, 0);
-    EXPECT_EQ(x.hop_size, 0);
+    EXPECT_EQ(x.frames.buffer, nullptr);
+    EXPECT_EQ(x.frames.acf, nullptr);
+    EXPECT_EQ(x.frames.window_size, 0);
+    EXPECT_EQ(x.frames.hop_size, 0);
     EXPECT_EQ(x.frequency, 0.0);
     // The host's 64-bit reading of "down" sees the 32-bit field.
     const auto down = box->get_attr("down");

@@ -63,47 +63,47 @@ TEST(ZidStream, DefaultsFollowTheWorkedExample) {
     EXPECT_EQ(x.samplerate, 44100.0);
     EXPECT_EQ(x.max_vector_size, 64);
     EXPECT_EQ(x.param_version, 1u);
-    EXPECT_EQ(x.buffer, nullptr);
+    EXPECT_EQ(x.frames.buffer, nullptr);
 
     r.graph.run(1);
     EXPECT_EQ(x.applied_version, 1u);
-    EXPECT_EQ(x.analysis_rate, 11025.0);
-    EXPECT_EQ(x.applied_down, 2);
-    EXPECT_EQ(x.max_lag, 186);
-    EXPECT_EQ(x.window_size, 188);
-    EXPECT_EQ(x.hop_size, 64);
-    EXPECT_EQ(x.fill, 16);
-    ASSERT_NE(x.buffer, nullptr);
-    ASSERT_NE(x.acf, nullptr);
+    EXPECT_EQ(x.frames.analysis_rate, 11025.0);
+    EXPECT_EQ(x.frames.down, 2);
+    EXPECT_EQ(x.frames.max_lag, 186);
+    EXPECT_EQ(x.frames.window_size, 188);
+    EXPECT_EQ(x.frames.hop_size, 64);
+    EXPECT_EQ(x.frames.fill, 16);
+    ASSERT_NE(x.frames.buffer, nullptr);
+    ASSERT_NE(x.frames.acf, nullptr);
     // 440 floats: an empty frame of 376, the first 16 averages, the rest of the hop still 0.
-    expect_zero(x.buffer, 0, 376);
-    for (int j = 0; j < 16; ++j) EXPECT_EQ(x.buffer[376 + j], decimated(0, 2, j)) << j;
-    expect_zero(x.buffer, 392, 440);
-    expect_zero(x.acf, 0, 192);
+    expect_zero(x.frames.buffer, 0, 376);
+    for (int j = 0; j < 16; ++j) EXPECT_EQ(x.frames.buffer[376 + j], decimated(0, 2, j)) << j;
+    expect_zero(x.frames.buffer, 392, 440);
+    expect_zero(x.frames.acf, 0, 192);
 
     r.graph.run(2);
-    EXPECT_EQ(x.fill, 48);
+    EXPECT_EQ(x.frames.fill, 48);
     EXPECT_EQ(run_scheduler(), 0);
     EXPECT_TRUE(log.sent().empty());
 
     // The fourth vector completes the hop; the results wait for the scheduler.
     r.graph.run(1);
-    EXPECT_EQ(x.fill, 0);
+    EXPECT_EQ(x.frames.fill, 0);
     EXPECT_TRUE(log.sent().empty());
     EXPECT_EQ(morvhost::Host::get().pending_clocks(), 1);
     // The frame: 312 zeros, then the first 64 averages.
-    expect_zero(x.buffer, 0, 312);
-    for (int j = 0; j < 64; ++j) EXPECT_EQ(x.buffer[312 + j], decimated(0, 2, j)) << j;
+    expect_zero(x.frames.buffer, 0, 312);
+    for (int j = 0; j < 64; ++j) EXPECT_EQ(x.frames.buffer[312 + j], decimated(0, 2, j)) << j;
 
     // The same frame through the estimator gives the published results.
-    std::vector<float> frame(x.buffer, x.buffer + 376), acf(192);
+    std::vector<float> frame(x.frames.buffer, x.frames.buffer + 376), acf(192);
     double aperiodicity = -1;
     const double lag = yin_calculate_lag(frame.data(), acf.data(), 186, 0.1, 1.0, &aperiodicity);
     EXPECT_EQ(x.frequency, 11025.0 / lag);
     EXPECT_EQ(x.periodicity, 1.0 - std::sqrt(aperiodicity));
     double energy = 0;
     for (int i = 0; i < 186; ++i) energy += double(frame[i]) * frame[i];
-    EXPECT_EQ(x.amplitude, double(std::sqrt(x.acf[0] / 188.0f)));
+    EXPECT_EQ(x.amplitude, double(std::sqrt(x.frames.acf[0] / 188.0f)));
     EXPECT_NEAR(x.amplitude, std::sqrt(energy / 188.0), 1e-6);
     EXPECT_EQ(x.amplitude, 0.0);  // the energy covers frame samples 0 to 185, still silent
 
@@ -125,7 +125,7 @@ TEST(ZidStream, DefaultsFollowTheWorkedExample) {
     }
     EXPECT_EQ(log.analyses(), 3u);
     EXPECT_GT(x.amplitude, 0.1);
-    EXPECT_EQ(x.amplitude, double(std::sqrt(x.acf[0] / 188.0f)));
+    EXPECT_EQ(x.amplitude, double(std::sqrt(x.frames.acf[0] / 188.0f)));
     EXPECT_EQ(log.sent().back().value, x.frequency);
 }
 
@@ -137,31 +137,31 @@ TEST(ZidStream, DownChangedWhileRunning) {
     r.graph.run(6);
     run_scheduler();
     ASSERT_EQ(log.analyses(), 1u);
-    ASSERT_EQ(x.fill, 32);
+    ASSERT_EQ(x.frames.fill, 32);
 
     ASSERT_EQ(r.box->set_attr("down", {make_long(1)}), MAX_ERR_NONE);
     r.graph.run(1);  // input samples 384 to 447
-    EXPECT_EQ(x.analysis_rate, 22050.0);
-    EXPECT_EQ(x.applied_down, 1);
-    EXPECT_EQ(x.max_lag, 370);
-    EXPECT_EQ(x.window_size, 372);
-    EXPECT_EQ(x.hop_size, 128);
-    EXPECT_EQ(x.fill, 32);  // the unfinished hop was dropped
+    EXPECT_EQ(x.frames.analysis_rate, 22050.0);
+    EXPECT_EQ(x.frames.down, 1);
+    EXPECT_EQ(x.frames.max_lag, 370);
+    EXPECT_EQ(x.frames.window_size, 372);
+    EXPECT_EQ(x.frames.hop_size, 128);
+    EXPECT_EQ(x.frames.fill, 32);  // the unfinished hop was dropped
     // 872 floats, zeroed, with the first 32 new averages at the start of the hop.
-    expect_zero(x.buffer, 0, 744);
-    for (int j = 0; j < 32; ++j) EXPECT_EQ(x.buffer[744 + j], decimated(384, 1, j)) << j;
-    expect_zero(x.buffer, 776, 872);
+    expect_zero(x.frames.buffer, 0, 744);
+    for (int j = 0; j < 32; ++j) EXPECT_EQ(x.frames.buffer[744 + j], decimated(384, 1, j)) << j;
+    expect_zero(x.frames.buffer, 776, 872);
 
     r.graph.run(2);
-    EXPECT_EQ(x.fill, 96);
+    EXPECT_EQ(x.frames.fill, 96);
     run_scheduler();
     EXPECT_EQ(log.analyses(), 1u);
     r.graph.run(1);  // the hop ends exactly at the end of the buffer
-    EXPECT_EQ(x.fill, 0);
-    for (int j = 0; j < 128; ++j) EXPECT_EQ(x.buffer[616 + j], decimated(384, 1, j)) << j;
+    EXPECT_EQ(x.frames.fill, 0);
+    for (int j = 0; j < 128; ++j) EXPECT_EQ(x.frames.buffer[616 + j], decimated(384, 1, j)) << j;
     run_scheduler();
     EXPECT_EQ(log.analyses(), 2u);
-    std::vector<float> frame(x.buffer, x.buffer + 744), acf(376);
+    std::vector<float> frame(x.frames.buffer, x.frames.buffer + 744), acf(376);
     double aperiodicity;
     EXPECT_EQ(x.frequency,
               22050.0 / yin_calculate_lag(frame.data(), acf.data(), 370, 0.1, 1.0, &aperiodicity));
@@ -172,20 +172,20 @@ TEST(ZidStream, DerivationThatKeepsTheSizesKeepsTheBuffer) {
     ASSERT_TRUE(r.box);
     yin_t &x = r.x();
     r.graph.run(6);  // one hop, then 32 samples of the next
-    const std::vector<float> before(x.buffer, x.buffer + 440);
-    float *const array = x.buffer;
+    const std::vector<float> before(x.frames.buffer, x.frames.buffer + 440);
+    float *const array = x.frames.buffer;
 
     // An equal value, a new max_lag within the same window, and a new compile at the same rate:
     // each re-derives, restarts the hop, and leaves the arrays alone.
     auto expect_kept = [&](int vectors_so_far) {
         EXPECT_EQ(x.applied_version, x.param_version);
-        EXPECT_EQ(x.fill, 16);
-        EXPECT_EQ(x.buffer, array);
-        for (int i = 0; i < 376; ++i) ASSERT_EQ(x.buffer[i], before[i]) << i;
+        EXPECT_EQ(x.frames.fill, 16);
+        EXPECT_EQ(x.frames.buffer, array);
+        for (int i = 0; i < 376; ++i) ASSERT_EQ(x.frames.buffer[i], before[i]) << i;
         for (int j = 0; j < 16; ++j)
-            ASSERT_EQ(x.buffer[376 + j], decimated(64L * (vectors_so_far - 1), 2, j)) << j;
+            ASSERT_EQ(x.frames.buffer[376 + j], decimated(64L * (vectors_so_far - 1), 2, j)) << j;
         // What the restarted hop has not overwritten yet is still there.
-        for (int i = 392; i < 408; ++i) ASSERT_EQ(x.buffer[i], before[i]) << i;
+        for (int i = 392; i < 408; ++i) ASSERT_EQ(x.frames.buffer[i], before[i]) << i;
     };
     ASSERT_EQ(r.box->set_attr("period", {make_float(5)}), MAX_ERR_NONE);
     r.graph.run(1);
@@ -193,21 +193,21 @@ TEST(ZidStream, DerivationThatKeepsTheSizesKeepsTheBuffer) {
 
     ASSERT_EQ(r.box->set_attr("minfreq", {make_float(59.5)}), MAX_ERR_NONE);
     r.graph.run(1);
-    EXPECT_EQ(x.max_lag, 188);
-    EXPECT_EQ(x.window_size, 188);
+    EXPECT_EQ(x.frames.max_lag, 188);
+    EXPECT_EQ(x.frames.window_size, 188);
     // Vector 8 went to the start of the hop again; compare against a fresh snapshot.
-    const std::vector<float> again(x.buffer, x.buffer + 440);
+    const std::vector<float> again(x.frames.buffer, x.frames.buffer + 440);
     ASSERT_TRUE(r.graph.compile(44100, 64));
     r.graph.run(1);
-    EXPECT_EQ(x.buffer, array);
-    EXPECT_EQ(x.fill, 16);
-    for (int i = 0; i < 376; ++i) ASSERT_EQ(x.buffer[i], again[i]) << i;
+    EXPECT_EQ(x.frames.buffer, array);
+    EXPECT_EQ(x.frames.fill, 16);
+    for (int i = 0; i < 376; ++i) ASSERT_EQ(x.frames.buffer[i], again[i]) << i;
 
     // A new window size clears everything.
     ASSERT_EQ(r.box->set_attr("minfreq", {make_float(30)}), MAX_ERR_NONE);
     r.graph.run(1);
-    EXPECT_EQ(x.window_size, 372);
-    expect_zero(x.buffer, 0, 744);
+    EXPECT_EQ(x.frames.window_size, 372);
+    expect_zero(x.frames.buffer, 0, 744);
 }
 
 TEST(ZidStream, PeriodZeroAnalysesOncePerBang) {
@@ -215,7 +215,7 @@ TEST(ZidStream, PeriodZeroAnalysesOncePerBang) {
     ASSERT_TRUE(r.box);
     OutletLog log(*r.box);
     for (int i = 0; i < 30; ++i) r.graph.run(1), run_scheduler();  // a frame full of signal
-    EXPECT_EQ(r.x().hop_size, 16);
+    EXPECT_EQ(r.x().frames.hop_size, 16);
     EXPECT_EQ(log.analyses(), 0u);
 
     ASSERT_TRUE(r.box->send("bang"));
@@ -274,7 +274,7 @@ TEST(ZidStream, SilenceGivesZeroAmplitude) {
     r.graph.run(4);
     run_scheduler();
     ASSERT_EQ(log.analyses(), 1u);
-    EXPECT_EQ(r.x().acf[0], 0.0f);
+    EXPECT_EQ(r.x().frames.acf[0], 0.0f);
     EXPECT_EQ(log.sent()[1].value, 0.0);
     // No dip: the estimator's default, the longest lag and no periodicity.
     EXPECT_EQ(log.sent()[0].value, 0.0);
@@ -297,27 +297,27 @@ TEST(ZidStream, MutedObjectRederivesButBuffersNothing) {
         yin_t &x = r.x();
         OutletLog log(*r.box);
         r.graph.run(2);
-        const std::vector<float> before(x.buffer, x.buffer + 440);
+        const std::vector<float> before(x.frames.buffer, x.frames.buffer + 440);
 
         mute(*r.box, disabled, true);
         r.graph.run(5);
         run_scheduler();
-        EXPECT_EQ(x.fill, 32);  // frozen
-        EXPECT_EQ(std::vector<float>(x.buffer, x.buffer + 440), before);
+        EXPECT_EQ(x.frames.fill, 32);  // frozen
+        EXPECT_EQ(std::vector<float>(x.frames.buffer, x.frames.buffer + 440), before);
         EXPECT_EQ(log.analyses(), 0u);
 
         ASSERT_EQ(r.box->set_attr("minfreq", {make_float(30)}), MAX_ERR_NONE);
         r.graph.run(1);
         EXPECT_EQ(x.applied_version, x.param_version);
-        EXPECT_EQ(x.max_lag, 370);
-        EXPECT_EQ(x.window_size, 372);
-        EXPECT_EQ(x.fill, 0);
-        expect_zero(x.buffer, 0, 2 * 372 + 64);
+        EXPECT_EQ(x.frames.max_lag, 370);
+        EXPECT_EQ(x.frames.window_size, 372);
+        EXPECT_EQ(x.frames.fill, 0);
+        expect_zero(x.frames.buffer, 0, 2 * 372 + 64);
 
         mute(*r.box, disabled, false);
         r.graph.run(1);
-        EXPECT_EQ(x.fill, 16);
-        EXPECT_NE(x.buffer[744], 0.0f);
+        EXPECT_EQ(x.frames.fill, 16);
+        EXPECT_NE(x.frames.buffer[744], 0.0f);
     }
 }
 
@@ -327,16 +327,16 @@ TEST(ZidStream, ShortCallsStillLandOnTheHop) {
     yin_t &x = r.x();
     OutletLog log(*r.box);
     r.graph.run_frames(30);  // 7 whole groups of 4; the last 2 samples wait for the next call
-    EXPECT_EQ(x.fill, 7);
-    EXPECT_EQ(x.partial.count, 2);
-    EXPECT_EQ(x.buffer[383], 0.0f);
+    EXPECT_EQ(x.frames.fill, 7);
+    EXPECT_EQ(x.frames.partial.count, 2);
+    EXPECT_EQ(x.frames.buffer[383], 0.0f);
     r.graph.run(3);
-    EXPECT_EQ(x.fill, 55);
+    EXPECT_EQ(x.frames.fill, 55);
     // The stream is decimated as if it had come in one piece.
-    for (int j = 0; j < 55; ++j) ASSERT_EQ(x.buffer[376 + j], decimated(0, 2, j)) << j;
+    for (int j = 0; j < 55; ++j) ASSERT_EQ(x.frames.buffer[376 + j], decimated(0, 2, j)) << j;
     r.graph.run(1);  // 2 + 64 samples where 9 groups fit: the hop completes, the rest is dropped
-    EXPECT_EQ(x.fill, 0);
-    EXPECT_EQ(x.partial.count, 0);
+    EXPECT_EQ(x.frames.fill, 0);
+    EXPECT_EQ(x.frames.partial.count, 0);
     run_scheduler();
     EXPECT_EQ(log.analyses(), 1u);
 }
@@ -354,10 +354,10 @@ TEST(ZidStream, LongCallsNeverOverrunTheBuffer) {
     for (size_t i = 0; i < input.size(); ++i) input[i] = ramp(static_cast<long>(i));
     double *ins[1] = {input.data()};
     routines[0].second(routines[0].first, nullptr, ins, 1, nullptr, 0, 4096, 0, nullptr);
-    EXPECT_EQ(x.fill, 0);  // 48 were room, and the hop completed
-    for (int j = 0; j < 48; ++j) EXPECT_EQ(x.buffer[328 + j], decimated(0, 2, j)) << j;
+    EXPECT_EQ(x.frames.fill, 0);  // 48 were room, and the hop completed
+    for (int j = 0; j < 48; ++j) EXPECT_EQ(x.frames.buffer[328 + j], decimated(0, 2, j)) << j;
     routines[0].second(routines[0].first, nullptr, ins, 1, nullptr, 0, 1000, 0, nullptr);
-    EXPECT_EQ(x.fill, 0);
+    EXPECT_EQ(x.frames.fill, 0);
     run_scheduler();
     EXPECT_EQ(log.analyses(), 1u);
 }
@@ -389,10 +389,10 @@ TEST(ZidStream, CallsOfAnyLengthStayWithinTheBuffer) {
         for (int repeat = 0; repeat < 30; ++repeat)
             for (long frames : c.calls) {
                 routine.second(routine.first, nullptr, ins, 1, nullptr, 0, frames, 0, nullptr);
-                ASSERT_GE(x.fill, 0);
-                ASSERT_LT(x.fill, x.hop_size);
-                ASSERT_GE(x.partial.count, 0);
-                ASSERT_LT(x.partial.count, 1 << x.applied_down);
+                ASSERT_GE(x.frames.fill, 0);
+                ASSERT_LT(x.frames.fill, x.frames.hop_size);
+                ASSERT_GE(x.frames.partial.count, 0);
+                ASSERT_LT(x.frames.partial.count, 1 << x.frames.down);
             }
     }
 }
@@ -404,29 +404,29 @@ TEST(ZidStream, VectorsShorterThanAGroupFillItAcrossCalls) {
     yin_t &x = r.x();
     OutletLog log(*r.box);
     r.graph.run(4);
-    EXPECT_EQ(x.hop_size, 57);
-    EXPECT_EQ(x.fill, 3);
-    EXPECT_EQ(x.partial.count, 0);
+    EXPECT_EQ(x.frames.hop_size, 57);
+    EXPECT_EQ(x.frames.fill, 3);
+    EXPECT_EQ(x.frames.partial.count, 0);
     r.graph.run(71);  // 225 samples: 56 groups and one sample
-    EXPECT_EQ(x.fill, 56);
-    EXPECT_EQ(x.partial.count, 1);
+    EXPECT_EQ(x.frames.fill, 56);
+    EXPECT_EQ(x.frames.partial.count, 1);
     run_scheduler();
     EXPECT_EQ(log.analyses(), 0u);
     r.graph.run(1);  // the 76th vector completes the last group and the hop
-    EXPECT_EQ(x.fill, 0);
-    EXPECT_EQ(x.partial.count, 0);
+    EXPECT_EQ(x.frames.fill, 0);
+    EXPECT_EQ(x.frames.partial.count, 0);
     run_scheduler();
     EXPECT_EQ(log.analyses(), 1u);
     // The frame ends with the hop's 57 samples, the first 228 input samples decimated in order.
-    for (int j = 0; j < 57; ++j) ASSERT_EQ(x.buffer[319 + j], decimated(0, 2, j)) << j;
-    expect_zero(x.buffer, 0, 319);
+    for (int j = 0; j < 57; ++j) ASSERT_EQ(x.frames.buffer[319 + j], decimated(0, 2, j)) << j;
+    expect_zero(x.frames.buffer, 0, 319);
     // A derivation drops an unfinished group along with the unfinished hop.
     r.graph.run(1);
-    ASSERT_EQ(x.partial.count, 3);
+    ASSERT_EQ(x.frames.partial.count, 3);
     ASSERT_EQ(r.box->set_attr("period", {make_float(5)}), MAX_ERR_NONE);
     r.graph.run(1);
-    EXPECT_EQ(x.fill, 0);
-    EXPECT_EQ(x.partial.count, 3);
+    EXPECT_EQ(x.frames.fill, 0);
+    EXPECT_EQ(x.frames.partial.count, 3);
 }
 
 TEST(ZidStream, VersionCounterWrapsAround) {
@@ -440,7 +440,7 @@ TEST(ZidStream, VersionCounterWrapsAround) {
     EXPECT_EQ(x.param_version, 0u);
     r.graph.run(1);
     EXPECT_EQ(x.applied_version, 0u);
-    EXPECT_EQ(x.window_size, 372);
+    EXPECT_EQ(x.frames.window_size, 372);
 }
 
 TEST(ZidStream, NonFiniteParametersGiveADefinedGeometry) {
@@ -452,8 +452,8 @@ TEST(ZidStream, NonFiniteParametersGiveADefinedGeometry) {
     ASSERT_EQ(r.box->set_attr("minfreq", {make_float(nan)}), MAX_ERR_NONE);
     ASSERT_EQ(r.box->set_attr("period", {make_float(nan)}), MAX_ERR_NONE);
     for (int i = 0; i < 8; ++i) r.graph.run(1), run_scheduler();
-    EXPECT_EQ(x.max_lag, 6);  // a NaN lowest frequency acts as a quarter of the rate
-    EXPECT_EQ(x.hop_size, 16);
+    EXPECT_EQ(x.frames.max_lag, 6);  // a NaN lowest frequency acts as a quarter of the rate
+    EXPECT_EQ(x.frames.hop_size, 16);
     EXPECT_EQ(log.analyses(), 0u);  // a NaN period is not above 0
     r.box->send("bang");
     r.graph.run(1), run_scheduler();
@@ -465,7 +465,7 @@ TEST(ZidStream, NonFiniteParametersGiveADefinedGeometry) {
               MAX_ERR_NONE);
     r.graph.run(1);
     EXPECT_EQ(x.period, 0.0);
-    EXPECT_EQ(x.max_lag, 6);
+    EXPECT_EQ(x.frames.max_lag, 6);
 }
 
 }  // namespace

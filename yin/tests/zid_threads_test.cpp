@@ -54,7 +54,8 @@ TEST(ZidThreads, StormWhileRunning) {
             graph.run(1);
             ++vectors;
             // The geometry fields belong to this thread; they must form an accepted set.
-            if (!accepted.count({x.applied_down, x.max_lag, x.window_size, x.hop_size}))
+            if (!accepted.count(
+                    {x.frames.down, x.frames.max_lag, x.frames.window_size, x.frames.hop_size}))
                 ++mismatches;
         }
     });
@@ -104,8 +105,8 @@ TEST(ZidThreads, StormWhileRunning) {
     // After the storm the geometry is that of the last accepted values, and analyses came out.
     EXPECT_EQ(x.applied_version, x.param_version);
     const yin_geometry last = yin_derive_geometry(44100, 64, x.down, x.minfreq, x.period);
-    EXPECT_EQ(x.window_size, last.window_size);
-    EXPECT_EQ(x.hop_size, last.hop_size);
+    EXPECT_EQ(x.frames.window_size, last.window_size);
+    EXPECT_EQ(x.frames.hop_size, last.hop_size);
     EXPECT_GT(log.analyses(), 0u);
     for (const auto &s : log.sent()) EXPECT_TRUE(std::isfinite(s.value));
 }

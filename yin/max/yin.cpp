@@ -12,17 +12,13 @@
 // read back in yin_output starting with an acquire load of that one.  No locks, no blocking.
 #include <atomic>
 #include <climits>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 #include "ext.h"
 #include "ext_obex.h"
 #include "z_dsp.h"
 #include "yin.h"
-#include "yinutils.h"
-#include "yin_arrays.h"
-#include "yin_decimate.h"
+#include "yin_frames.h"
 #include "yin_geometry.h"
 #include "morv_version.h"
 
@@ -68,37 +64,11 @@ bool is_number(const t_atom *a) {
 
 // ---- audio thread -----------------------------------------------------------------------------
 
-void derive_geometry(yin_t *x, uint32_t version) {
-    const yin_geometry g = yin_derive_geometry(load(x->samplerate), load(x->max_vector_size),
-                                               load(x->down), load(x->minfreq), load(x->period));
-    bool have_arrays = x->buffer != nullptr;
-    if (g.window_size != x->window_size || g.hop_size != x->hop_size) {
-        have_arrays =
-            yin_resize_arrays(&x->buffer, g.buffer_length(), &x->acf, g.acf_length(), std::realloc);
-        yin_resize_fft_plan(&x->fft_plan, have_arrays ? g.window_size : 0);
-    }
-    // Without arrays the sizes stay 0, so the next derivation tries to allocate again.
-    x->window_size = have_arrays ? g.window_size : 0;
-    x->max_lag = have_arrays ? g.max_lag : 0;
-    x->hop_size = have_arrays ? g.hop_size : 0;
-    x->applied_down = g.down;
-    x->analysis_rate = g.analysis_rate;
-    x->fill = 0;
-    x->partial = {0.0, 0};
-    x->applied_version = version;
-}
-
 void analyse(yin_t *x) {
-    double aperiodicity = 1.0;
-    const double lag = yin_calculate_lag(x->buffer, x->acf, x->max_lag, load(x->threshold), 1.0,
-                                         &aperiodicity, x->fft_plan);
-    const float energy = x->acf[0];
-    const double amplitude =
-        energy > 0.0f ? static_cast<double>(std::sqrt(energy / static_cast<float>(x->window_size)))
-                      : 0.0;
-    store(x->frequency, x->analysis_rate / lag);
-    store(x->periodicity, 1.0 - std::sqrt(aperiodicity));
-    store(x->amplitude, amplitude, std::memory_order_release);
+    const yin_estimate e = yin_frames_analyse(&x->frames, load(x->threshold));
+    store(x->frequency, e.frequency);
+    store(x->periodicity, e.periodicity);
+    store(x->amplitude, e.amplitude, std::memory_order_release);
     clock_fdelay(x->clock, 0);
     // After the clock: a bang that came in while this analysis ran is answered by it.
     store(x->triggered, int32_t{0});
@@ -109,24 +79,18 @@ void yin_perform(t_object *object, t_object *, double **ins, long numins, double
     yin_t *x = reinterpret_cast<yin_t *>(object);
     // Unsigned counters wrap; a geometry is current only for the exact version it was made for.
     const uint32_t version = load(x->param_version, std::memory_order_acquire);
-    if (version != x->applied_version)
-        derive_geometry(x, version);
+    if (version != x->applied_version) {
+        yin_frames_configure(&x->frames,
+                             yin_derive_geometry(load(x->samplerate), load(x->max_vector_size),
+                                                 load(x->down), load(x->minfreq), load(x->period)));
+        x->applied_version = version;
+    }
 
-    if (load(x->x_obj.z_disabled) || !load(x->active) || !x->buffer || numins < 1)
+    if (load(x->x_obj.z_disabled) || !load(x->active) || numins < 1)
         return;
-
-    const int32_t n = x->window_size;
-    // Never more than the room left in the hop: a longer vector than announced is cut.  A group
-    // of 2^down samples that the vector leaves unfinished is completed by the next one.
-    x->fill += yin_decimate(ins[0], sampleframes, x->applied_down, &x->partial,
-                            x->buffer + 2 * n + x->fill, x->hop_size - x->fill);
-    if (x->fill < x->hop_size)
-        return;
-
-    yin_slide(x->buffer, 2 * n, x->hop_size);
-    if (load(x->period) > 0.0 || load(x->triggered))
+    if (yin_frames_push(&x->frames, ins[0], sampleframes) &&
+        (load(x->period) > 0.0 || load(x->triggered)))
         analyse(x);
-    x->fill = 0;
 }
 
 // ---- scheduler --------------------------------------------------------------------------------
@@ -211,13 +175,8 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
     x->amplitude_outlet = floatout(x);
     x->frequency_outlet = floatout(x);
 
-    x->buffer = nullptr;
-    x->acf = nullptr;
-    x->fft_plan = nullptr;
-    x->window_size = x->max_lag = x->hop_size = x->max_vector_size = 0;
-    x->applied_down = x->fill = 0;
-    x->partial = {0.0, 0};
-    x->analysis_rate = 0.0;
+    x->frames = {};
+    x->max_vector_size = 0;
     x->threshold = YIN_THRESHOLD.initial;
     x->triggered = 0;
     x->frequency = x->amplitude = x->periodicity = 0.0;
@@ -231,7 +190,7 @@ void *yin_new(t_symbol *, long count, t_atom *argv) {
 
 void yin_free(yin_t *x) {
     z_dsp_free(&x->x_obj);  // no perform call follows, so the arrays are ours alone
-    yin_release_arrays(&x->buffer, &x->acf, &x->fft_plan);
+    yin_frames_release(&x->frames);
     freeobject(x->clock);
 }
 
