@@ -4,6 +4,7 @@
 
 #include "base/errors.hpp"
 #include "base/number_text.hpp"
+#include "yin_geometry.h"
 
 namespace morvkit {
 namespace {
@@ -24,8 +25,9 @@ RangeChoice choose_parameters(const PitchRange &range, double samplerate) {
         throw Error(ExitStatus::usage, "--fmax " + format_number(fmax) +
                                            ": not below half the sample rate of " +
                                            format_number(samplerate) + " Hz");
-    long down = 3;
-    while (down > 0 && samplerate / static_cast<double>(1L << down) / fmax < min_samples_per_period)
+    auto down = static_cast<long>(YIN_DOWN.highest);
+    while (down > YIN_DOWN.lowest &&
+           samplerate / static_cast<double>(1L << down) / fmax < min_samples_per_period)
         --down;
     choice.down = down;
     const double reliable = samplerate / min_samples_per_period;

@@ -26,9 +26,9 @@ namespace {
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 // zid~'s threshold is set by a message and is not an attribute, so the box cannot be asked for
-// it: the value sent, kept within 0 to 1 as the object keeps it, or the object's default.
+// it: the value sent, kept within its range as the object keeps it, or the object's default.
 double threshold_sent(const std::optional<double> &threshold) {
-    return threshold ? std::clamp(*threshold, 0.0, 1.0) : 0.1;
+    return threshold ? YIN_THRESHOLD.clamp(*threshold) : YIN_THRESHOLD.initial;
 }
 
 // One number of a numeric attribute, read through the host as a patch would read it.
@@ -43,11 +43,14 @@ double attribute(morvhost::Box &box, std::string_view name) {
 // What the box settles on at this rate and vector size: its parameters as its attributes say,
 // and the geometry that the object derives from them with the same function.
 PitchSettled settled_of(morvhost::Box &box, double samplerate, const PitchSettings &settings) {
-    // The object keeps "down" within 0 to 3 and gives its vector size as a 32-bit number; a
-    // NaN (no "down" the object would keep) counts as 0 rather than reach the conversion.
-    const double asked_down = attribute(box, "down");
-    const auto down = static_cast<std::int32_t>(asked_down >= 0 ? std::min(asked_down, 3.0) : 0.0);
-    const double minfreq = attribute(box, "minfreq"), period = attribute(box, "period");
+    // The object keeps "down" within its range and gives its vector size as a 32-bit number; a
+    // NaN (no "down" the object would keep) counts as the lowest rather than reach the
+    // conversion.
+    const double asked_down = attribute(box, YIN_DOWN.name);
+    const auto down = static_cast<std::int32_t>(
+        asked_down >= YIN_DOWN.lowest ? YIN_DOWN.clamp(asked_down) : YIN_DOWN.lowest);
+    const double minfreq = attribute(box, YIN_MINFREQ.name);
+    const double period = attribute(box, YIN_PERIOD.name);
     const auto vector_size =
         static_cast<std::int32_t>(std::clamp<long>(settings.vector_size, 1, INT32_MAX));
     const yin_geometry g = yin_derive_geometry(samplerate, vector_size, down, minfreq, period);
@@ -60,7 +63,7 @@ std::unique_ptr<morvhost::Box> make_pitch_box(const PitchSettings &settings) {
         throw Error(ExitStatus::usage, "the vector size must be at least 1");
     auto box = create_box(settings.box_text, "zid~");
     if (settings.threshold)
-        send_message(*box, "threshold", {morvhost::make_float(*settings.threshold)});
+        send_message(*box, YIN_THRESHOLD.name, {morvhost::make_float(*settings.threshold)});
     return box;
 }
 

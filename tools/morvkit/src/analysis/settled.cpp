@@ -1,5 +1,7 @@
 #include "analysis/settled.hpp"
 
+#include "yin_geometry.h"
+
 namespace morvkit {
 
 double PitchSettled::frame_seconds() const {
@@ -10,8 +12,8 @@ double PitchSettled::frame_seconds() const {
 
 PitchSpan pitch_span(const PitchSettled &settled) {
     const auto &g = settled.geometry;
-    if (g.down < 0 || g.down > 3 || g.hop_size <= 0 || g.window_size <= 0 ||
-        !(settled.parameters.period > 0))
+    if (g.down < YIN_DOWN.lowest || g.down > YIN_DOWN.highest || g.hop_size <= 0 ||
+        g.window_size <= 0 || !(settled.parameters.period > 0))
         return {};
     return {static_cast<std::int64_t>(g.hop_size) << g.down,
             static_cast<std::int64_t>(2 * g.window_size) << g.down};

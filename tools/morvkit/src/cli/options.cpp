@@ -15,6 +15,7 @@
 #include "base/number_text.hpp"
 #include "output/plot.hpp"
 #include "base/utf8.hpp"
+#include "yin_geometry.h"
 
 namespace morvkit {
 namespace {
@@ -67,6 +68,11 @@ struct CentroidText {
     std::string fft, overlap;
 };
 
+// "0 to 3": the values zid~ keeps of one of its parameters.
+std::string range_text(const yin_parameter &parameter) {
+    return format_number(parameter.lowest) + " to " + format_number(parameter.highest);
+}
+
 // --plot, --quiet and --modules: every command.
 void declare_common(CLI::App *cmd, Options &options, CommonText &text) {
     cmd->add_option("--plot", text.plot, "Also draw the results to FILE (.svg or .png)")
@@ -117,12 +123,14 @@ void declare_pitch(CLI::App *cmd, PitchOptions &options, PitchText &text) {
                     "per period)")
         ->type_name("HZ");
     cmd->add_option("--down", text.down,
-                    "Downsampling exponent, 0 to 3 (adds @down N to the box; overrides --fmax)")
+                    "Downsampling exponent, " + range_text(YIN_DOWN) +
+                        " (adds @down N to the box; overrides --fmax)")
         ->type_name("N");
     cmd->add_option("--minfreq", text.minfreq,
                     "Lowest frequency to estimate, Hz (adds @minfreq HZ; overrides --fmin)")
         ->type_name("HZ");
-    cmd->add_option("--period", text.period, "Analysis period, ms, 0 to 250 (adds @period MS)")
+    cmd->add_option("--period", text.period,
+                    "Analysis period, ms, " + range_text(YIN_PERIOD) + " (adds @period MS)")
         ->type_name("MS");
     cmd->add_option("--threshold", text.threshold, "Sent as the message \"threshold\"")
         ->type_name("T");
