@@ -91,6 +91,16 @@ struct GraphState {
 
     int add(t_object *x);
     bool compile(double sr, long vector_size);
+    // The steps of compile, in order; those that can fail say why on the console.
+    bool order_live_nodes();
+    void size_node_buffers();
+    bool count_connections(std::vector<std::vector<short>> &counts);
+    void call_dsp64(double sr, std::vector<std::vector<short>> &counts);
+    void assign_vectors();
+    void wire_feeds_and_sinks();
+    bool live(int i) const { return !nodes[static_cast<std::size_t>(i)].link->detached.load(); }
+    // The position of a box outlet among the node's signal outlets, or -1.
+    int signal_pos(int node, int outlet) const;
     void run_vector(long frames);
     void reserve_sinks(long vectors, long frames);
 };
@@ -160,9 +170,29 @@ bool GraphState::compile(double sr, long vector_size) {
         return false;
     }
     vs = vector_size;
-    // Topological order over the live nodes, stable in the order boxes were added.
+    if (!order_live_nodes())
+        return false;
+    size_node_buffers();
+    std::vector<std::vector<short>> counts;
+    if (!count_connections(counts))
+        return false;
+    time_samplerate().store(sr);
+    call_dsp64(sr, counts);
+    assign_vectors();
+    wire_feeds_and_sinks();
+    compiled = true;
+    return true;
+}
+
+int GraphState::signal_pos(int node, int outlet) const {
+    const auto &so = nodes[static_cast<std::size_t>(node)].signal_outlets;
+    auto it = std::find(so.begin(), so.end(), outlet);
+    return it == so.end() ? -1 : static_cast<int>(it - so.begin());
+}
+
+// Topological order over the live nodes, stable in the order boxes were added.
+bool GraphState::order_live_nodes() {
     std::vector<int> indegree(nodes.size(), 0);
-    auto live = [&](int i) { return !nodes[static_cast<std::size_t>(i)].link->detached.load(); };
     for (const Edge &e : edges)
         if (!e.from_source && live(e.from) && live(e.to))
             ++indegree[static_cast<std::size_t>(e.to)];
@@ -187,7 +217,11 @@ bool GraphState::compile(double sr, long vector_size) {
             return false;
         }
     }
-    // Signal inlets and outlets of each node, and their buffers.
+    return true;
+}
+
+// Signal inlets and outlets of each node, and their buffers.
+void GraphState::size_node_buffers() {
     for (int i : order) {
         Node &n = nodes[static_cast<std::size_t>(i)];
         ObjectRecord *rec = record_of(n.obj);
@@ -203,13 +237,11 @@ bool GraphState::compile(double sr, long vector_size) {
         n.outs.assign(static_cast<std::size_t>(n.nout), nullptr);
         n.feeds.clear();
     }
-    auto signal_pos = [&](int node, int outlet) {
-        const auto &so = nodes[static_cast<std::size_t>(node)].signal_outlets;
-        auto it = std::find(so.begin(), so.end(), outlet);
-        return it == so.end() ? -1 : static_cast<int>(it - so.begin());
-    };
-    // Connection counts per signal inlet, then per signal outlet.
-    std::vector<std::vector<short>> counts(nodes.size());
+}
+
+// Connection counts per signal inlet, then per signal outlet, as dsp64 receives them.
+bool GraphState::count_connections(std::vector<std::vector<short>> &counts) {
+    counts.assign(nodes.size(), {});
     for (int i : order) {
         const Node &n = nodes[static_cast<std::size_t>(i)];
         counts[static_cast<std::size_t>(i)].assign(static_cast<std::size_t>(n.nin + n.nout), 0);
@@ -241,8 +273,11 @@ bool GraphState::compile(double sr, long vector_size) {
         ++counts[static_cast<std::size_t>(s.node)]
                 [static_cast<std::size_t>(nodes[static_cast<std::size_t>(s.node)].nin + pos)];
     }
-    time_samplerate().store(sr);
-    // dsp64 of every object, upstream first.
+    return true;
+}
+
+// dsp64 of every object, upstream first.
+void GraphState::call_dsp64(double sr, std::vector<std::vector<short>> &counts) {
     for (int i : order) {
         Node &n = nodes[static_cast<std::size_t>(i)];
         ObjectRecord *rec = record_of(n.obj);
@@ -263,7 +298,10 @@ bool GraphState::compile(double sr, long vector_size) {
                             {false, nullptr, 0}});
         compiling = -1;
     }
-    // Vectors: objects that allow it compute in place, as the real host lets them.
+}
+
+// Vectors: objects that allow it compute in place, as the real host lets them.
+void GraphState::assign_vectors() {
     for (int i : order) {
         Node &n = nodes[static_cast<std::size_t>(i)];
         ObjectRecord *rec = record_of(n.obj);
@@ -276,6 +314,10 @@ bool GraphState::compile(double sr, long vector_size) {
                 !no_inplace && k < n.nin ? n.in_bufs[static_cast<std::size_t>(k)].data()
                                          : n.out_bufs[static_cast<std::size_t>(k)].data();
     }
+}
+
+// Each inlet's feeds (the buffers summed into it) and each sink's buffer.
+void GraphState::wire_feeds_and_sinks() {
     for (auto &[fn, buf] : sources) buf.assign(static_cast<std::size_t>(vs), 0.0);
     for (const Edge &e : edges) {
         if (!live(e.to) || (!e.from_source && !live(e.from)))
@@ -293,8 +335,6 @@ bool GraphState::compile(double sr, long vector_size) {
         s.state->samples.clear();
         s.state->last_begin = s.state->last_size = 0;
     }
-    compiled = true;
-    return true;
 }
 
 void GraphState::reserve_sinks(long vectors, long frames) {
