@@ -56,32 +56,43 @@ Options options_of(const Options &options, const Job &job, int jobs) {
     return one;
 }
 
-}  // namespace
-
-void run_batch(const Options &options) {
-    const std::vector<Job> all = jobs_of(options);
+// The folder of the results, made if missing and claimed for these settings.
+void prepare_output_folder(const Options &options) {
     std::error_code ec;
     std::filesystem::create_directories(*options.output_dir, ec);
     if (ec || !std::filesystem::is_directory(*options.output_dir))
         throw Error(ExitStatus::output, "cannot make the folder '" + options.output_dir->string() +
                                             "' for the results" + (ec ? ": " + ec.message() : ""));
     claim_output_folder(options);
+}
+
+// The shard's inputs still to analyse, and how many of its results exist already.
+struct Work {
     std::vector<Job> todo;
-    std::vector<std::filesystem::path> results;
     std::size_t skipped = 0;
+};
+
+Work work_of(const Options &options, const std::vector<Job> &all) {
+    Work work;
+    std::vector<std::filesystem::path> results;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (!options.shard.takes(i))
             continue;
         results.push_back(all[i].result);
         if (!options.force &&
             std::filesystem::exists(std::filesystem::symlink_status(all[i].result)))
-            ++skipped;
+            ++work.skipped;
         else
-            todo.push_back(all[i]);
+            work.todo.push_back(all[i]);
     }
     // What a killed run left of this shard's results, kept or to be written again.
     remove_stale_temporaries(results);
+    return work;
+}
 
+// Runs the inputs, --jobs processes at once, each watched for stalls; returns each one's exit
+// status, its failure already said.
+std::vector<int> run_inputs(const Options &options, const std::vector<Job> &todo) {
     const std::size_t at_once = std::min<std::size_t>(static_cast<std::size_t>(options.jobs),
                                                       std::max<std::size_t>(todo.size(), 1));
     // Jobs beyond one per running input go to segments of those inputs.
@@ -137,19 +148,32 @@ void run_batch(const Options &options) {
             pause_briefly();
     }
     bar.finish();
+    return status;
+}
 
+// Fails with the first failure's status and a line counting them; else says what was skipped.
+void report_outcome(const Options &options, const std::vector<int> &status, std::size_t skipped) {
     const auto failed = static_cast<std::size_t>(
         std::count_if(status.begin(), status.end(), [](int s) { return s != 0; }));
-    const std::string counts = std::to_string(todo.size() - failed) + " analysed, " +
+    const std::string counts = std::to_string(status.size() - failed) + " analysed, " +
                                std::to_string(skipped) + " skipped (result exists)";
     if (failed > 0) {
         const int first = *std::find_if(status.begin(), status.end(), [](int s) { return s != 0; });
         throw Error(exit_status_of(first), std::to_string(failed) + " of " +
-                                               std::to_string(todo.size()) +
+                                               std::to_string(status.size()) +
                                                " files failed (named above); " + counts);
     }
     if (skipped > 0 && !options.quiet)
         std::cerr << "morvkit: " << counts << '\n';
+}
+
+}  // namespace
+
+void run_batch(const Options &options) {
+    const std::vector<Job> all = jobs_of(options);
+    prepare_output_folder(options);
+    const Work work = work_of(options, all);
+    report_outcome(options, run_inputs(options, work.todo), work.skipped);
 }
 
 }  // namespace morvkit
