@@ -8,9 +8,10 @@
 // analysis.  Out-of-range values are clamped silently, as in Max; where the Max object ignores a
 // value that is no number without a word, this one says so on Pd's console.
 //
-// Pd runs messages, the dsp method, the perform routine and clocks in one thread, one after the
-// other, so the record needs no atomics.  As in Max, a message only stores a value and marks the
-// geometry stale; the perform routine derives the geometry again at its next block.
+// Pd runs messages, the dsp method, the perform routine and clocks one at a time (under its one
+// lock when an audio callback drives the scheduler), so the record needs no atomics.  As in Max,
+// a message only stores a value and marks the geometry stale; the perform routine derives the
+// geometry again at its next block.
 #include "m_pd.h"
 
 #include <cstddef>
