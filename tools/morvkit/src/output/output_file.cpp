@@ -239,4 +239,10 @@ void OutputFile::close_written() {
     }
 }
 
+void print_to_standard_output(const std::string &text) {
+    OutputFile out(std::nullopt);
+    out.stream() << text;
+    out.commit();
+}
+
 }  // namespace morvkit

@@ -85,4 +85,7 @@ class OutputFile {
     bool committed_ = false;
 };
 
+// Writes text to standard output, every write checked.
+void print_to_standard_output(const std::string &text);
+
 }  // namespace morvkit

@@ -1,0 +1,63 @@
+#include "output/result_files.hpp"
+
+#include <system_error>
+
+#include "base/errors.hpp"
+#include "input/audio_file.hpp"
+
+namespace morvkit {
+namespace {
+
+// One file as the run sees it: an existing file by device and inode (links followed), a file
+// still to be made by the path it will have.  Devices and FIFOs are never "the same file" as
+// anything: writing twice to /dev/null harms nobody, and they cannot be an audio input.
+struct Place {
+    std::optional<FileIdentity> identity;
+    std::filesystem::path path;
+
+    bool same_as(const Place &other) const {
+        if (identity && other.identity)
+            return identity->regular && other.identity->regular && *identity == *other.identity;
+        return !identity && !other.identity && !path.empty() && path == other.path;
+    }
+};
+
+Place place_of(const OutputFile &file) {
+    if (file.identity())
+        return {file.identity(), {}};
+    std::error_code ec;
+    return {std::nullopt, std::filesystem::weakly_canonical(file.target(), ec)};
+}
+
+}  // namespace
+
+ResultFiles::ResultFiles(const std::optional<std::filesystem::path> &table_path,
+                         const std::optional<std::filesystem::path> &plot_path,
+                         const std::filesystem::path *input)
+    : table(table_path) {
+    if (plot_path) {
+        plot_.emplace(*plot_path);
+        plot_format_ = plot_format(*plot_path);
+    }
+    const Place table_place = place_of(table);
+    if (input) {
+        // Standard input may be a file redirected in: the one it is.
+        const Place input_place{identity_of(is_standard_input(*input) ? "/dev/stdin" : *input), {}};
+        if (table_place.same_as(input_place))
+            throw Error(ExitStatus::output,
+                        "cannot write " + table.name() + ": it is the input file");
+        if (plot_ && place_of(*plot_).same_as(input_place))
+            throw Error(ExitStatus::output,
+                        "cannot write " + plot_->name() + ": it is the input file");
+    }
+    if (plot_ && place_of(*plot_).same_as(table_place))
+        throw Error(ExitStatus::output,
+                    "cannot write " + plot_->name() + ": it is the same file as " + table.name());
+}
+
+void ResultFiles::draw(const PlotInput &input) {
+    if (plot_)
+        write_plot(*plot_, *plot_format_, input);
+}
+
+}  // namespace morvkit
