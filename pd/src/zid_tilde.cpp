@@ -115,17 +115,17 @@ bool number_of(zid_t *x, const char *name, int argc, const t_atom *argv, double 
     return true;
 }
 
-// `down` as Max reads an integer: truncated, and within int32_t before the clamp.
-int32_t down_of(double value) {
+// A number as Max reads an integer: truncated, saturated to int32_t (NaN to the lowest).
+int32_t integer_of(double value) {
     if (!(value > INT32_MIN && value < INT32_MAX)) {
-        return value > 0 ? INT32_MAX : INT32_MIN;  // NaN lands low and is clamped to 0
+        return value > 0 ? INT32_MAX : INT32_MIN;
     }
     return static_cast<int32_t>(value);
 }
 
 void set_parameter(zid_t *x, const t_symbol *name, double value) {
     if (name == gensym(YIN_DOWN.name)) {
-        x->down = yin_clamp_down(down_of(value));
+        x->down = yin_clamp_down(integer_of(value));
     } else if (name == gensym(YIN_MINFREQ.name)) {
         x->minfreq = YIN_MINFREQ.clamp(value);
     } else {
@@ -152,7 +152,7 @@ void zid_active(zid_t *x, t_symbol *s, int argc, t_atom *argv) {
     double value;
     if (number_of(x, s->s_name, argc, argv, &value)) {
         // A float counts by its integer reading, as in Max: 0.7 pauses.
-        x->active = down_of(value) != 0;
+        x->active = integer_of(value) != 0;
     }
 }
 
