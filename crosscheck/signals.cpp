@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "turns.hpp"
+#include "morvhost/turns.hpp"
 
 namespace crosscheck {
 

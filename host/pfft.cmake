@@ -13,5 +13,6 @@ target_link_libraries(morvhost PRIVATE morv_kissfft)
 morv_add_test(pfft_analysis_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/pfft_analysis_test.cpp
                                          ${spectral_sources}
               LIBS morv_kissfft)
-target_include_directories(pfft_analysis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src)
+target_include_directories(pfft_analysis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src
+                                                      ${CMAKE_CURRENT_LIST_DIR}/embed)
 morv_add_test(pfft_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/pfft_test.cpp LIBS morvhost morv_seam)

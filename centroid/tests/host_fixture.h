@@ -1,34 +1,25 @@
-// host_fixture.h - shared set-up for the tests that run morv.centroid~ in the stand-in host:
-// loading the module and creating boxes inside or outside a pretend pfft~ container.
+// host_fixture.h - what the tests that run morv.centroid~ in the stand-in host add to the shared
+// module fixture: loading the object and its companion, and creating boxes inside or outside a
+// pretend pfft~ container.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "centroid.h"
+#include "module_fixture.h"
 #include "morvhost/host.hpp"
 
 namespace centroid_test {
 
-inline std::string module_path(const char *folder, const char *name) {
-    return std::string(folder) + "/" + name + morvhost::Host::module_suffix();
-}
-
 inline void load_centroid() {
-    std::string error;
-    ASSERT_TRUE(morvhost::Host::get().load_module(module_path(MORV_EXTERNALS_DIR, "morv.centroid~"),
-                                                  &error))
-        << error;
+    morvtest::load_module("morv.centroid~");
 }
 
 inline void load_splash() {
-    std::string error;
-    ASSERT_TRUE(
-        morvhost::Host::get().load_module(module_path(MORV_EXTENSIONS_DIR, "morv.splash"), &error))
-        << error;
+    morvtest::load_module("morv.splash", morvtest::Folder::extensions);
 }
 
 // Stands in for a pfft~: an object whose address is bound to "__pfft~__" for one scope, the way
@@ -58,7 +49,7 @@ inline std::unique_ptr<morvhost::Box> create_inside(std::string_view text = "mor
 }
 
 inline centroid_t &record(morvhost::Box &box) {
-    return *box.as<centroid_t>();
+    return morvtest::record<centroid_t>(box);
 }
 
 }  // namespace centroid_test

@@ -10,7 +10,7 @@
 #include <complex>
 #include <vector>
 
-#include "turns.hpp"
+#include "morvhost/turns.hpp"
 
 namespace morvhost::pfft_detail {
 

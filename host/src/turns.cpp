@@ -1,5 +1,5 @@
 // turns.cpp - platform-exact sine and cosine: quadrant reduction in turns, then Taylor series.
-#include "turns.hpp"
+#include "morvhost/turns.hpp"
 
 #include <cmath>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pfft_analysis.h"
-#include "turns.hpp"
+#include "morvhost/turns.hpp"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "module_fixture.h"
 #include "morv_version.h"
 #include "morvhost/host.hpp"
 
@@ -14,11 +15,7 @@ const std::string banner = std::string("morvkit ") + MORV_VERSION + ": " + MORV_
 class Splash : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        std::string error;
-        ASSERT_TRUE(morvhost::Host::get().load_module(
-            std::string(MORV_EXTENSIONS_DIR) + "/morv.splash" + morvhost::Host::module_suffix(),
-            &error))
-            << error;
+        morvtest::load_module("morv.splash", morvtest::Folder::extensions);
     }
     void SetUp() override { morvhost::Host::get().clear_console(); }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "zid_test_host.h"
+#include "module_fixture.h"
 
 namespace {
 
@@ -33,12 +33,12 @@ struct Analysis {
 
 // Runs `seconds` of the source through the box typed as `text`, in host vectors of `vector`
 // samples, and returns every float its outlets sent, timed from the start of the run.
-std::vector<zid_test::Sent> run(DspGraph::Source source, const std::string &text, long vector,
+std::vector<morvtest::Sent> run(DspGraph::Source source, const std::string &text, long vector,
                                 double seconds) {
-    auto box = zid_test::make_box(text);
+    auto box = morvtest::make_box(text);
     if (!box)
         return {};
-    zid_test::OutletLog log(*box);
+    morvtest::OutletLog log(*box);
     DspGraph graph;
     graph.add(*box);
     graph.connect(std::move(source), *box, 0);
@@ -47,16 +47,16 @@ std::vector<zid_test::Sent> run(DspGraph::Source source, const std::string &text
     const long vectors = static_cast<long>(seconds * rate / vector);
     for (long i = 0; i < vectors; ++i) {
         graph.run(1);
-        zid_test::run_scheduler();
+        morvtest::run_scheduler();
     }
-    std::vector<zid_test::Sent> sent = log.sent();
-    for (zid_test::Sent &s : sent) s.time_samples -= start;
+    std::vector<morvtest::Sent> sent = log.sent();
+    for (morvtest::Sent &s : sent) s.time_samples -= start;
     return sent;
 }
 
 // The analyses whose frame was entirely filled with signal: those sent after the first 60 ms
 // (with minfreq 60 the frame spans about 34 ms of input at every down).
-std::vector<Analysis> settled(const std::vector<zid_test::Sent> &sent) {
+std::vector<Analysis> settled(const std::vector<morvtest::Sent> &sent) {
     std::vector<Analysis> out;
     for (size_t i = 0; i + 2 < sent.size(); i += 3)
         if (sent[i].time_samples >= 0.06 * rate)
@@ -135,12 +135,12 @@ TEST(ZidAccuracy, HarmonicTonesWithinOnePercent) {
 }
 
 // FNV-1a over every value and logical time sent, in order: equal only for identical rows.
-uint64_t digest(const std::vector<zid_test::Sent> &sent) {
+uint64_t digest(const std::vector<morvtest::Sent> &sent) {
     uint64_t h = 0xcbf29ce484222325u;
     auto add = [&h](uint64_t word) {
         for (int b = 0; b < 64; b += 8) h = (h ^ ((word >> b) & 0xffu)) * 0x100000001b3u;
     };
-    for (const zid_test::Sent &s : sent) {
+    for (const morvtest::Sent &s : sent) {
         add(static_cast<uint64_t>(s.outlet));
         add(std::bit_cast<uint64_t>(s.value));
         add(static_cast<uint64_t>(s.time_samples));

@@ -6,18 +6,19 @@
 #include <string>
 
 #include "morv_version.h"
-#include "zid_test_host.h"
+#include "module_fixture.h"
+#include "yin.h"
 
 namespace {
 
 using morvhost::make_float;
 using morvhost::make_long;
 using morvhost::make_sym;
-using zid_test::make_box;
-using zid_test::record;
+using morvtest::make_box;
+using morvtest::record;
 
 TEST(ZidObject, RegistrationPostsTheBanner) {
-    zid_test::load_zid();
+    morvtest::load_module("zid~");
     const auto lines = morvhost::Host::get().console();
     ASSERT_GE(lines.size(), 2u);
     size_t first = 0;
@@ -32,7 +33,7 @@ TEST(ZidObject, RegistrationPostsTheBanner) {
 }
 
 TEST(ZidObject, PostsNothingButTheBanner) {
-    zid_test::load_zid();
+    morvtest::load_module("zid~");
     const size_t before = morvhost::Host::get().console().size();
     {
         auto box = make_box("zid~ foo -3 999 @down bar");
@@ -79,7 +80,7 @@ TEST(ZidObject, AttributesCarryLabelsAndOrder) {
 TEST(ZidObject, BoxWithoutArgumentsTakesTheDefaults) {
     auto box = make_box("zid~");
     ASSERT_TRUE(box);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     EXPECT_EQ(x.down, 2);
     EXPECT_EQ(x.minfreq, 60.0);
     EXPECT_EQ(x.period, 5.0);
@@ -122,7 +123,7 @@ TEST(ZidObject, BoxArgumentsAreReadByPositionAndClamped) {
         SCOPED_TRACE(c.box);
         auto box = make_box(c.box);
         ASSERT_TRUE(box);
-        const yin_t &x = record(*box);
+        const yin_t &x = record<yin_t>(*box);
         EXPECT_EQ(x.down, c.down);
         EXPECT_EQ(x.minfreq, c.minfreq);
         EXPECT_EQ(x.period, c.period);
@@ -131,20 +132,20 @@ TEST(ZidObject, BoxArgumentsAreReadByPositionAndClamped) {
 }
 
 TEST(ZidObject, FloatDownArgumentGoesThroughTheHostsIntegerReading) {
-    zid_test::load_zid();
+    morvtest::load_module("zid~");
     for (double v : {2.9, -0.5, 1.5}) {
         const t_atom a = make_float(v);
         auto box = morvhost::Box::create("zid~", {a});
         ASSERT_TRUE(box);
         const t_atom_long reading = atom_getlong(&a);
-        EXPECT_EQ(record(*box).down, reading < 0 ? 0 : (reading > 3 ? 3 : reading)) << v;
+        EXPECT_EQ(record<yin_t>(*box).down, reading < 0 ? 0 : (reading > 3 ? 3 : reading)) << v;
     }
 }
 
 TEST(ZidObject, SettersClampStoreAndBump) {
     auto box = make_box("zid~");
     ASSERT_TRUE(box);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     uint32_t version = x.param_version;
     auto set = [&](const char *name, t_atom value) {
         EXPECT_EQ(box->set_attr(name, {value}), MAX_ERR_NONE);
@@ -177,7 +178,7 @@ TEST(ZidObject, SettersClampStoreAndBump) {
 TEST(ZidObject, SettersRejectMissingAndSymbolValues) {
     auto box = make_box("zid~ 1 70 8");
     ASSERT_TRUE(box);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     const uint32_t version = x.param_version;
     for (const char *name : {"down", "minfreq", "period"}) {
         EXPECT_EQ(box->set_attr(name, {make_sym("fast")}), MAX_ERR_NONE) << name;
@@ -192,7 +193,7 @@ TEST(ZidObject, SettersRejectMissingAndSymbolValues) {
 TEST(ZidObject, ThresholdIsClampedWithoutBump) {
     auto box = make_box("zid~");
     ASSERT_TRUE(box);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     const uint32_t version = x.param_version;
     ASSERT_TRUE(box->send_text("threshold 2"));
     EXPECT_EQ(x.threshold, 1.0);
@@ -206,7 +207,7 @@ TEST(ZidObject, ThresholdIsClampedWithoutBump) {
 TEST(ZidObject, ActiveFollowsTheIntegerReadingOfItsFirstNumber) {
     auto box = make_box("zid~");
     ASSERT_TRUE(box);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     const uint32_t version = x.param_version;
     auto active = [&](std::vector<t_atom> args) {
         EXPECT_TRUE(box->send("active", std::move(args)));
@@ -239,7 +240,7 @@ TEST(ZidObject, DspStoresRateAndVectorSizeAndBumps) {
     const auto dsp64 = reinterpret_cast<dsp64_fn>(
         reinterpret_cast<void (*)()>(object_getmethod(box->object(), gensym("dsp64"))));
     ASSERT_NE(dsp64, nullptr);
-    const yin_t &x = record(*box);
+    const yin_t &x = record<yin_t>(*box);
     short connected = 1;
     const struct {
         double rate;

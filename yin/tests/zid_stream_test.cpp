@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "yinutils.h"
-#include "zid_test_host.h"
+#include "module_fixture.h"
+#include "yin.h"
 
 namespace {
 
 using morvhost::DspGraph;
 using morvhost::make_float;
 using morvhost::make_long;
-using zid_test::make_box;
-using zid_test::OutletLog;
-using zid_test::record;
-using zid_test::run_scheduler;
+using morvtest::make_box;
+using morvtest::OutletLog;
+using morvtest::record;
+using morvtest::run_scheduler;
 
 // A signal whose every sample differs, so buffer contents show where each sample went.
 double ramp(long i) {
@@ -51,7 +52,7 @@ struct Running {
         graph.connect(std::move(source), *box, 0);
         EXPECT_TRUE(graph.compile(44100, vector));
     }
-    yin_t &x() { return record(*box); }
+    yin_t &x() { return record<yin_t>(*box); }
 };
 
 TEST(ZidStream, DefaultsFollowTheWorkedExample) {
@@ -260,7 +261,7 @@ TEST(ZidStream, BangWaitsForAudioAndForActive) {
     ASSERT_TRUE(box->send("bang"));
     for (int i = 0; i < 5; ++i) graph.run(1), run_scheduler();
     EXPECT_EQ(log.analyses(), 1u);
-    EXPECT_EQ(record(*box).triggered, 1);
+    EXPECT_EQ(record<yin_t>(*box).triggered, 1);
     ASSERT_TRUE(box->send("active", {make_long(1)}));
     graph.run(1);
     run_scheduler();

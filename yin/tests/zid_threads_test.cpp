@@ -13,7 +13,8 @@
 #include <tuple>
 
 #include "yin_geometry.h"
-#include "zid_test_host.h"
+#include "module_fixture.h"
+#include "yin.h"
 
 namespace {
 
@@ -37,15 +38,15 @@ std::set<std::tuple<int, int, int, int>> accepted_geometries() {
 }
 
 TEST(ZidThreads, StormWhileRunning) {
-    auto box = zid_test::make_box("zid~ 1 150 2");
+    auto box = morvtest::make_box("zid~ 1 150 2");
     ASSERT_TRUE(box);
-    zid_test::OutletLog log(*box);
+    morvtest::OutletLog log(*box);
     morvhost::DspGraph graph;
     graph.add(*box);
     graph.connect(morvhost::DspGraph::sine(330, 44100, 0.5), *box, 0);
     ASSERT_TRUE(graph.compile(44100, 64));
     const auto accepted = accepted_geometries();
-    const yin_t &x = zid_test::record(*box);
+    const yin_t &x = morvtest::record<yin_t>(*box);
 
     std::atomic<bool> storming{true};
     std::atomic<long> mismatches{0}, vectors{0};
@@ -60,7 +61,7 @@ TEST(ZidThreads, StormWhileRunning) {
         }
     });
     std::thread scheduler([&] {
-        while (storming.load()) zid_test::run_scheduler();
+        while (storming.load()) morvtest::run_scheduler();
     });
 
     std::mt19937 rng(11);
@@ -99,7 +100,7 @@ TEST(ZidThreads, StormWhileRunning) {
     storming = false;
     audio.join();
     scheduler.join();
-    zid_test::run_scheduler();
+    morvtest::run_scheduler();
 
     EXPECT_EQ(mismatches.load(), 0);
     // After the storm the geometry is that of the last accepted values, and analyses came out.

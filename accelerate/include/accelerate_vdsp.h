@@ -1,8 +1,9 @@
 // accelerate_vdsp - the few vDSP routines that zid~'s Apple code calls, and nothing else.
 //
 // On a Mac the real <Accelerate/Accelerate.h> is used.  Where it is absent (the macOS cross build
-// and the Linux build that runs the Apple code against the stand-in of host/accelerate), these are
-// the routines' declarations as Apple documents them, so the same sources compile everywhere.
+// and the Linux build that runs the Apple code against the stand-in in accelerate/standin), these
+// are the routines' declarations as Apple documents them, so the same sources compile everywhere.
+// The shipped modules read this header alone, never the stand-in.
 // Semantics, as the Apple code relies on them:
 //   vDSP_conv       C[n] = sum over p < P of A[n*IA + p*IA] * F[p*IF], n < N; a positive IF
 //                   correlates; reads A[0 .. N + P - 2] (unit strides), writes C[0 .. N - 1].
