@@ -42,9 +42,9 @@ class PitchRun {
     PitchRun &operator=(const PitchRun &) = delete;
 
     // What the box settles on at this rate, learnt through its attributes: nothing is analysed
-    // or delivered.
+    // or delivered.  Asked before the run, which takes the box with it.
     PitchSettled settled(double samplerate) const;
-    // Runs the stream through the box (once per box in a process).  The source delivers
+    // Runs the stream through the box, once in a process.  The source delivers
     // `segment` of a longer input: rows outside it are dropped, and times count from the start
     // of the whole input.  Returns the number of frames read from the source.  Stops with
     // Interrupted at the next vector after a signal.
