@@ -15,9 +15,16 @@ struct Dip {
     double probability;
 };
 
+// x^n by multiplication alone, so the table is the same with every maths library.
+double power(double x, int n) {
+    double result = 1.0;
+    for (int i = 0; i < n; ++i) result *= x;
+    return result;
+}
+
 // The unnormalised beta density; alpha, beta >= 1 keep it finite on [0, 1].
-double beta_density(double x, double alpha, double beta) {
-    return std::pow(x, alpha - 1.0) * std::pow(1.0 - x, beta - 1.0);
+double beta_density(double x, int alpha, int beta) {
+    return power(x, alpha - 1) * power(1.0 - x, beta - 1);
 }
 
 // The number of thresholds k / 100 (k = 1 .. 100) at or below x; NaN counts none.
@@ -35,9 +42,9 @@ int thresholds_at_or_below(double x) {
 
 }  // namespace
 
-track_prior track_beta_prior(double alpha, double beta) {
-    alpha = alpha >= 1.0 ? alpha : 1.0;  // also NaN
-    beta = beta >= 1.0 ? beta : 1.0;
+track_prior track_beta_prior(int alpha, int beta) {
+    alpha = std::clamp(alpha, 1, 1000);
+    beta = std::clamp(beta, 1, 1000);
     // Simpson's rule on each threshold's interval, fine enough that the table's error is far below
     // anything the decoder can tell.
     constexpr int kSteps = 32;

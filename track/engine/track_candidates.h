@@ -20,8 +20,9 @@ struct track_prior {
 };
 
 // The weights of a beta distribution Beta(alpha, beta) over (0, 1]: each threshold s gets the
-// probability of (s - 0.01, s].  Parameters below 1 are taken as 1 (a bounded density).
-track_prior track_beta_prior(double alpha, double beta);
+// probability of (s - 0.01, s].  Whole-number parameters, so the density takes products alone
+// and the table is bit for bit the same on every platform; they are clamped to 1 .. 1000.
+track_prior track_beta_prior(int alpha, int beta);
 
 struct track_candidate {
     double lag;          // period in analysis samples, fractional

@@ -102,10 +102,12 @@ void observe(const track_decoder &d, const track_observation &o, Frame &f) {
             f.states[s].score += c.probability;
         }
     }
-    for (int s = 0; s < f.voiced_count; ++s) f.states[s].score = std::log(f.states[s].score);
+    const double belief = std::fmin(std::fmax(o.belief, 0.0), 1.0);  // NaN: none
+    for (int s = 0; s < f.voiced_count; ++s)
+        f.states[s].score = std::log(f.states[s].score * belief);
     // Floored, so that a frame certain of its voicing but without a usable candidate still has a
     // state to be in.
-    const double unvoiced = std::fmax((1.0 - f.voicing) * p.unvoiced_weight, 1e-12);
+    const double unvoiced = std::fmax((1.0 - f.voicing * belief) * p.unvoiced_weight, 1e-12);
     f.states[f.voiced_count] = {0, 0.0, std::log(unvoiced), -1};
 }
 

@@ -8,7 +8,8 @@
 // (the sparse form of the full bins x voicing grid).  Transitions: a voiced bin moves to a bin at
 // most `band` bins away at a cost linear in the distance; farther, at the cost `jump` (a new note
 // in legato); voiced and unvoiced switch with probability `switch_probability`.  The unvoiced
-// state's observation is (1 - voicing) times `unvoiced_weight`.
+// state's observation is (1 - voicing) times `unvoiced_weight`; a frame's `belief` in [0, 1]
+// scales its candidates' probabilities (and so its voicing) in both.
 //
 // track_decoder_step takes one frame and, once `lag` frames have followed the first, traces the
 // best path back from the newest frame: path[0] is the decision for the frame `lag` behind the
@@ -36,6 +37,7 @@ struct track_observation {
     std::int64_t time;  // opaque to the decoder, handed back with the decision
     double level_db;    // likewise
     double rate;        // analysis rate: a candidate's frequency is rate / lag
+    double belief;      // 0 .. 1, how far the candidates are to be believed
     track_candidates candidates;
 };
 
@@ -43,7 +45,7 @@ struct track_observation {
 struct track_decision {
     std::int64_t time;
     double level_db;
-    double voicing;    // the frame's voicing probability
+    double voicing;    // the frame's voicing probability, as its candidates give it (no belief)
     bool voiced;       // the path's state
     double frequency;  // Hz: the voiced state's; when unvoiced, that of the frame's best voiced
                        // state (its best path's end), or 0 when it has none

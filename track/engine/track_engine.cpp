@@ -32,7 +32,7 @@ constexpr double kFullBelowPeakDb = 6.0;
 constexpr double kNoneBelowPeakDb = 14.0;
 
 // The published threshold prior and the share of a threshold without a dip.
-constexpr double kBetaAlpha = 2.0, kBetaBeta = 18.0;
+constexpr int kBetaAlpha = 2, kBetaBeta = 18;
 constexpr double kNoDipShare = 0.01;
 
 // The decoder.
@@ -201,18 +201,14 @@ void analyse(track_engine *e, const track_sink &sink) {
         return;  // the frame still reaches before the first sample
     const float *frame = e->buffer.data();
     yin_normalised_difference(frame, e->acf.data(), g.max_lag, e->normalised.data(), e->plan);
-    track_observation o{time, level_db(frame, g.max_lag), g.rate, {}};
+    track_observation o{time, level_db(frame, g.max_lag), g.rate, 1.0, {}};
     e->peak_db = std::max(o.level_db, e->peak_db - e->peak_fall);
     const double below = e->peak_db - o.level_db;
-    const double weight =
+    o.belief =
         clamp((kNoneBelowPeakDb - below) / (kNoneBelowPeakDb - kFullBelowPeakDb), 0.0, 1.0, 0.0);
-    if (o.level_db > kSilenceDb && weight > 0.0) {
+    if (o.level_db > kSilenceDb)
         o.candidates = track_find_candidates(e->normalised.data(), g.min_lag, g.max_lag, e->prior,
                                              kNoDipShare);
-        for (int i = 0; i < o.candidates.count; ++i)
-            o.candidates.candidate[i].probability *= weight;
-        o.candidates.voicing *= weight;
-    }
     const int count = track_decoder_step(e->decoder, o, e->path.data());
     if (count > 0)
         report(e, sink, count);

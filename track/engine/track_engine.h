@@ -11,10 +11,10 @@
 // track_notes.h: they never overlap, and track_engine_reset ends a sounding one first.  Frames
 // whose time would lie before the first sample are skipped.
 //
-// Per frame: the estimator's normalised difference, its candidates (track_candidates.h), whose
-// probabilities fade to nothing as the frame's level falls from 6 to 14 dB below the recent peak
-// level (a release or a room's tail keeps its pitch while it dies away) and below -60 dBFS; the
-// decoder (track_decoder.h) and the notes (track_notes.h) on its path.
+// Per frame: the estimator's normalised difference and its candidates (track_candidates.h), none
+// below -60 dBFS; the decoder (track_decoder.h), which believes them less and less as the frame's
+// level falls from 6 to 14 dB below the recent peak level (a release or a room's tail keeps its
+// pitch while it dies away); the notes (track_notes.h) on its path.
 #pragma once
 
 #include <cstdint>
@@ -49,7 +49,7 @@ track_geometry track_derive_geometry(const track_settings &settings);
 struct track_frame {
     std::int64_t time;  // input samples
     double frequency;   // Hz, of the path's state; when unvoiced, the likeliest candidate (or 0)
-    double voicing;     // the frame's voicing probability
+    double voicing;     // the frame's voicing probability, as its candidates give it
     bool voiced;        // the path's decision
     double level_db;    // the frame's RMS level in dBFS
 };

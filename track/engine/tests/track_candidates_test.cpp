@@ -9,7 +9,7 @@
 
 namespace {
 
-const track_prior kPrior = track_beta_prior(2.0, 18.0);
+const track_prior kPrior = track_beta_prior(2, 18);
 
 // A flat d' of 1 with a V-shaped dip of `value` at each listed lag (symmetric: no parabolic
 // shift, and the refined value is the sampled one).
@@ -38,8 +38,8 @@ TEST(TrackPrior, IsTheBetaDistributionOverTheThresholds) {
     // Beta(2, 18)'s distribution function at x is P(Binomial(19, x) >= 2); at 0.1 it is
     // 1 - 0.9^19 - 19 0.1 0.9^18 = 0.579735.
     EXPECT_NEAR(kPrior.cumulative[10], 1.0 - std::pow(0.9, 18) * 2.8, 1e-9);
-    // Parameters below 1 (and NaN) are taken as 1: Beta(1, 1) is uniform.
-    const track_prior uniform = track_beta_prior(0.0, std::nan(""));
+    // Parameters below 1 are taken as 1: Beta(1, 1) is uniform.
+    const track_prior uniform = track_beta_prior(0, -5);
     EXPECT_NEAR(uniform.cumulative[37], 0.37, 1e-12);
 }
 

@@ -15,7 +15,7 @@ constexpr double kRate = 1000.0;  // so a candidate's frequency is 1000 / lag
 const track_decoder_params kParams{0, 100.0, 100.0, 2, 0.5, -6.0, 0.05, 0.5};
 
 track_observation frame(std::int64_t time, std::vector<std::pair<double, double>> hz_probability) {
-    track_observation o{time, -20.0, kRate, {}};
+    track_observation o{time, -20.0, kRate, 1.0, {}};
     for (const auto &[hz, p] : hz_probability) {
         o.candidates.candidate[o.candidates.count++] = {kRate / hz, p};
         o.candidates.voicing += p;
