@@ -147,6 +147,7 @@ void object_error(t_object *x, C74_CONST char *s, ...);
 void *outlet_new(void *x, C74_CONST char *s);
 void *floatout(void *x);
 void *outlet_float(t_outlet *x, double f);
+void *outlet_list(t_outlet *x, t_symbol *s, short ac, t_atom *av);
 t_clock *clock_new(void *obj, method fn);
 void clock_fdelay(t_clock *x, double f);
 void clock_unset(t_clock *x);

@@ -101,6 +101,7 @@ struct GraphState {
     bool live(int i) const { return !nodes[static_cast<std::size_t>(i)].link->detached.load(); }
     // The position of a box outlet among the node's signal outlets, or -1.
     int signal_pos(int node, int outlet) const;
+    void tell_dspstate(long on);
     void run_vector(long frames);
     void reserve_sinks(long vectors, long frames);
 };
@@ -181,6 +182,7 @@ bool GraphState::compile(double sr, long vector_size) {
     assign_vectors();
     wire_feeds_and_sinks();
     compiled = true;
+    tell_dspstate(1);
     return true;
 }
 
@@ -334,6 +336,18 @@ void GraphState::wire_feeds_and_sinks() {
                              : nullptr;
         s.state->samples.clear();
         s.state->last_begin = s.state->last_size = 0;
+    }
+}
+
+void GraphState::tell_dspstate(long on) {
+    for (int i : order) {
+        Node &n = nodes[static_cast<std::size_t>(i)];
+        if (!live(i))
+            continue;  // freed since the compile
+        ObjectRecord *rec = record_of(n.obj);
+        if (auto m = find_method(rec->cls, gensym("dspstate")))
+            call_method(m->fn, {{false, n.obj, 0},
+                                {false, reinterpret_cast<void *>(static_cast<t_ptr_int>(on)), 0}});
     }
 }
 
@@ -510,6 +524,13 @@ SignalSink DspGraph::connect_sink(Box &from, int outlet) {
 
 bool DspGraph::compile(double samplerate, long vector_size) {
     return state_->compile(samplerate, vector_size);
+}
+
+void DspGraph::stop() {
+    if (!state_->compiled)
+        return;
+    state_->compiled = false;
+    state_->tell_dspstate(0);
 }
 
 void DspGraph::run(long vectors) {

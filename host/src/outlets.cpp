@@ -59,6 +59,16 @@ void *outlet_float(t_outlet *x, double f) {
     return nullptr;
 }
 
+void *outlet_list(t_outlet *x, t_symbol *, short ac, t_atom *av) {
+    OutletImpl *o = as_outlet(x);
+    if (!o || ac < 0 || (ac > 0 && !av)) {
+        console_error(nullptr, "outlet_list: not an outlet, or no atoms");
+        return nullptr;
+    }
+    deliver(o, "list", std::vector<t_atom>(av, av + ac));
+    return nullptr;
+}
+
 namespace morvhost {
 
 std::vector<Message> Outlet::messages() const {

@@ -24,6 +24,8 @@ struct gain_t {
     double *ins[2];
     double *outs[2];
     long registration;  // 0: message form, 1: object_method_direct, 2: dsp_add64()
+    int dspstate_calls;
+    long dspstate;
 };
 
 t_class *gain_class = nullptr;
@@ -63,6 +65,11 @@ void gain_dsp(gain_t *x, t_object *dsp64, short *count, double sr, long maxvs, l
     }
 }
 
+void gain_dspstate(gain_t *x, long on) {
+    ++x->dspstate_calls;
+    x->dspstate = on;
+}
+
 // Arguments: registration form (0, 1, 2), then 1 for no-in-place.
 void *gain_new(t_symbol *, long argc, t_atom *argv) {
     auto *x = static_cast<gain_t *>(object_alloc(gain_class));
@@ -88,6 +95,7 @@ void register_gain() {
                   reinterpret_cast<method>(gain_free), sizeof(gain_t), nullptr, A_GIMME, 0);
     class_dspinit(gain_class);
     class_addmethod(gain_class, reinterpret_cast<method>(gain_dsp), "dsp64", A_CANT, 0);
+    class_addmethod(gain_class, reinterpret_cast<method>(gain_dspstate), "dspstate", A_CANT, 0);
     class_register(CLASS_BOX, gain_class);
 }
 
@@ -116,6 +124,27 @@ TEST(Graph, Dsp64GetsConnectionCountsRateAndVectorSize) {
     EXPECT_EQ(x1->perform_calls, 2);
     ASSERT_EQ(sink.samples().size(), 64u);
     for (double v : sink.samples()) EXPECT_DOUBLE_EQ(v, 4.0);  // 0 + (2 + 2)
+}
+
+TEST(Graph, DspstateTellsWhenAudioStartsAndStops) {
+    auto g1 = make_gain(), g2 = make_gain();
+    DspGraph graph;
+    graph.connect(*g1, 0, *g2, 0);
+    auto *x1 = g1->as<gain_t>();
+    graph.stop();  // never compiled: nothing to stop
+    EXPECT_EQ(x1->dspstate_calls, 0);
+    ASSERT_TRUE(graph.compile(44100, 64));
+    EXPECT_EQ(x1->dspstate_calls, 1);
+    EXPECT_EQ(x1->dspstate, 1);
+    graph.run(1);
+    g2.reset();  // freed while audio runs: not told again
+    graph.stop();
+    EXPECT_EQ(x1->dspstate_calls, 2);
+    EXPECT_EQ(x1->dspstate, 0);
+    graph.run(1);  // stopped: no perform call until compiled again
+    EXPECT_EQ(x1->perform_calls, 1);
+    graph.stop();
+    EXPECT_EQ(x1->dspstate_calls, 2);
 }
 
 TEST(Graph, EveryRegistrationFormAddsTheRoutineInTopologicalOrder) {

@@ -107,6 +107,19 @@ TEST_F(Scheduler, FirstCreatedOutletIsRightmostAndMessagesKeepTheirOrder) {
     EXPECT_EQ(order, (std::vector<double>{3, 2, 1}));  // right to left, as sent
 }
 
+TEST_F(Scheduler, ListsKeepTheirAtoms) {
+    t_atom list[2] = {make_long(60), make_float(0.5)};
+    outlet_list(x->right, nullptr, 2, list);
+    const auto sent = box->outlet(2).messages();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].selector, "list");
+    ASSERT_EQ(sent[0].atoms.size(), 2u);
+    EXPECT_EQ(atom_getlong(&sent[0].atoms[0]), 60);
+    EXPECT_EQ(atom_getfloat(&sent[0].atoms[1]), 0.5);
+    outlet_list(x->right, nullptr, -1, list);  // refused, with a console line
+    EXPECT_EQ(box->outlet(2).messages().size(), 1u);
+}
+
 TEST_F(Scheduler, DelayZeroRunsInTheSchedulerNotInsideTheAudioCall) {
     graph.run(3);
     EXPECT_EQ(x->routine_runs, 0);  // set three times, run never during the vectors

@@ -219,10 +219,14 @@ class DspGraph {
     SignalSink connect_sink(Box &from, int outlet);
 
     // Calls every box's "dsp64" (connection counts per signal inlet, then per signal outlet) and
-    // collects the perform routines that they register through "dsp_add64".  Returns false (with
-    // a console error) if the graph cannot be compiled: a cycle, a bad connection, a bad rate or
-    // vector size.
+    // collects the perform routines that they register through "dsp_add64"; then tells every box
+    // that binds "dspstate" that audio is on (1), as the host does when audio starts.  Returns
+    // false (with a console error) if the graph cannot be compiled: a cycle, a bad connection, a
+    // bad rate or vector size.
     bool compile(double samplerate, long vector_size);
+    // Audio off: tells every box of the compiled graph that binds "dspstate" so (0), in the
+    // calling (main) thread, and leaves the graph to be compiled again before it runs.
+    void stop();
     // Runs the perform routines once per vector and advances logical time (if advances_time).
     void run(long vectors = 1);
     // Runs one call of every perform routine with a sample-frame count other than the compiled
