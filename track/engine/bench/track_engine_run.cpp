@@ -3,10 +3,10 @@
 // Usage: track_engine_run [--rate HZ] [--fmin HZ] [--fmax HZ] [--lag MS] [--repeat N]
 //                         [--out-dir DIR] FILE.f32...
 // Each file holds mono 32-bit floats in the machine's order.  With --out-dir, FILE's frames go to
-// DIR/NAME.frames.csv (time, frequency, voicing probability, voiced; unvoiced frames with the
-// negated frequency, as melody scores expect) and its notes to DIR/NAME.notes.csv (onset, offset,
-// fractional MIDI pitch, velocity), every time where the sound is.  Standard output gets the
-// processor time and the speed in multiples of real time.
+// DIR/NAME.frames.csv (time, frequency, voicing probability, voiced; an unvoiced frame with the
+// pitch it would have, which pitch scores count) and its notes to DIR/NAME.notes.csv (onset,
+// offset, fractional MIDI pitch, velocity), every time where the sound is.  Standard output gets
+// the processor time and the speed in multiples of real time.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -50,8 +50,8 @@ void write(const std::string &dir, const std::string &name, const Output &out) {
     FILE *f = std::fopen((dir + "/" + name + ".frames.csv").c_str(), "w");
     std::fprintf(f, "time,frequency,voicing probability,voiced\n");
     for (const track_frame &t : out.frames)
-        std::fprintf(f, "%.6f,%.4f,%.4f,%d\n", t.time / sr, t.voiced ? t.frequency : -t.frequency,
-                     t.voicing, t.voiced ? 1 : 0);
+        std::fprintf(f, "%.6f,%.4f,%.4f,%d\n", t.time / sr, t.frequency, t.voicing,
+                     t.voiced ? 1 : 0);
     std::fclose(f);
     f = std::fopen((dir + "/" + name + ".notes.csv").c_str(), "w");
     std::fprintf(f, "onset,offset,pitch,velocity\n");
