@@ -12,6 +12,9 @@ if(TARGET morvhost)
         LIBS morvhost morv_version track_engine MODULES morv_track)
     target_include_directories(morv_track_object_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/src
                                                               ${CMAKE_CURRENT_LIST_DIR}/engine)
+    morv_add_test(morv_track_threads_test
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/track_threads_test.cpp
+        LIBS morvhost MODULES morv_track LABELS threads)
     # Counting allocations takes over glibc's allocator, which a sanitizer holds already.
     if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT MORV_SANITIZE)
         morv_add_test(morv_track_realtime_test
