@@ -27,6 +27,9 @@ endif()
 # interface's own idiom, not a fault.
 target_compile_options(morv_seam INTERFACE -Wno-cast-function-type)
 
+# What every external's host glue shares: atomic access to its record, attribute registration.
+target_include_directories(morv_seam INTERFACE ${PROJECT_SOURCE_DIR}/common)
+
 set(MORV_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 if(APPLE)

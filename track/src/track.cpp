@@ -26,46 +26,23 @@
 #include "track.h"
 #include "track_engine.h"
 #include "track_queue.h"
+#include "morv_attributes.h"
+#include "morv_fields.h"
 #include "morv_version.h"
 
 namespace {
 
+using morv::add_attribute;
+using morv::bump;
+using morv::is_number;
+using morv::load;
+using morv::store;
+
 t_class *track_class = nullptr;
-
-constexpr auto relaxed = std::memory_order_relaxed;
-static_assert(int(std::memory_order_relaxed) == __ATOMIC_RELAXED &&
-                  int(std::memory_order_acquire) == __ATOMIC_ACQUIRE &&
-                  int(std::memory_order_release) == __ATOMIC_RELEASE,
-              "the built-ins take std::memory_order's values");
-static_assert(__atomic_always_lock_free(sizeof(double), nullptr) &&
-                  __atomic_always_lock_free(sizeof(uint32_t), nullptr) &&
-                  __atomic_always_lock_free(sizeof(t_symbol *), nullptr),
-              "the hand-off between threads must not fall back on locks");
-
-template <class T>
-T load(T &field, std::memory_order order = relaxed) {
-    T value;
-    __atomic_load(&field, &value, int(order));
-    return value;
-}
-
-template <class T>
-void store(T &field, T value, std::memory_order order = relaxed) {
-    __atomic_store(&field, &value, int(order));
-}
-
-void bump(uint32_t &counter) {
-    __atomic_fetch_add(&counter, uint32_t{1}, __ATOMIC_RELEASE);
-}
 
 // Whether counter value a was made before b (the counters wrap).
 bool older(uint32_t a, uint32_t b) {
     return static_cast<int32_t>(a - b) < 0;
-}
-
-bool is_number(const t_atom *a) {
-    const long type = atom_gettype(a);
-    return type == A_LONG || type == A_FLOAT;
 }
 
 track_settings settings_of(track_t *x) {
@@ -297,16 +274,6 @@ void track_free(track_t *x) {
     z_dsp_free(&x->x_obj);  // no perform call follows, so the engine is ours alone
     track_engine_free(x->engine);
     freeobject(x->clock);
-}
-
-void add_attribute(t_class *c, const char *name, const char *type, long flags, long offset,
-                   const char *label, method setter, const char *order) {
-    class_addattr(c, attr_offset_new(name, gensym(type), flags, nullptr, nullptr, offset));
-    class_attr_addattr_format(c, name, "label", gensym("symbol"), 0, "s", gensym_tr(label));
-    void *attr = class_attr_get(c, gensym(name));
-    object_method(attr, gensym("setmethod"), gensym("get"), nullptr);
-    object_method(attr, gensym("setmethod"), gensym("set"), setter);
-    class_attr_addattr_parse(c, name, "order", gensym("long"), 0, order);
 }
 
 }  // namespace

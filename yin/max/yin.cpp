@@ -20,46 +20,22 @@
 #include "yin.h"
 #include "yin_frames.h"
 #include "yin_geometry.h"
+#include "morv_attributes.h"
+#include "morv_fields.h"
 #include "morv_version.h"
 
 namespace {
 
+using morv::add_attribute;
+using morv::is_number;
+using morv::load;
+using morv::store;
+
 t_class *yin_class = nullptr;
-
-// The fields live in the host's allocation, so they are reached through the compiler's atomic
-// built-ins, which std::atomic_ref wraps: libc++ offers std::atomic_ref only from release 19, so
-// the macOS toolchains (Zig's libc++ 16, Xcode's of the same age) have none.  GCC and clang share
-// the built-ins, and std::memory_order's values are theirs.
-constexpr auto relaxed = std::memory_order_relaxed;
-static_assert(int(std::memory_order_relaxed) == __ATOMIC_RELAXED &&
-                  int(std::memory_order_acquire) == __ATOMIC_ACQUIRE &&
-                  int(std::memory_order_release) == __ATOMIC_RELEASE,
-              "the built-ins take std::memory_order's values");
-static_assert(__atomic_always_lock_free(sizeof(double), nullptr) &&
-                  __atomic_always_lock_free(sizeof(int32_t), nullptr) &&
-                  __atomic_always_lock_free(sizeof(long), nullptr),
-              "the hand-off between threads must not fall back on locks");
-
-template <class T>
-T load(T &field, std::memory_order order = relaxed) {
-    T value;
-    __atomic_load(&field, &value, int(order));
-    return value;
-}
-
-template <class T>
-void store(T &field, T value, std::memory_order order = relaxed) {
-    __atomic_store(&field, &value, int(order));
-}
 
 // Publishes every parameter stored before it to the next perform call.
 void bump_version(yin_t *x) {
-    __atomic_fetch_add(&x->param_version, uint32_t{1}, __ATOMIC_RELEASE);
-}
-
-bool is_number(const t_atom *a) {
-    const long type = atom_gettype(a);
-    return type == A_LONG || type == A_FLOAT;
+    morv::bump(x->param_version);
 }
 
 // ---- audio thread -----------------------------------------------------------------------------
@@ -194,16 +170,6 @@ void yin_free(yin_t *x) {
     freeobject(x->clock);
 }
 
-void add_attribute(t_class *c, const char *name, const char *type, long offset, const char *label,
-                   method setter, const char *order) {
-    class_addattr(c, attr_offset_new(name, gensym(type), 0, nullptr, nullptr, offset));
-    class_attr_addattr_format(c, name, "label", gensym("symbol"), 0, "s", gensym_tr(label));
-    void *attr = class_attr_get(c, gensym(name));
-    object_method(attr, gensym("setmethod"), gensym("get"), nullptr);
-    object_method(attr, gensym("setmethod"), gensym("set"), setter);
-    class_attr_addattr_parse(c, name, "order", gensym("long"), 0, order);
-}
-
 }  // namespace
 
 C74_EXPORT int main(void) {
@@ -214,11 +180,12 @@ C74_EXPORT int main(void) {
     class_addmethod(c, reinterpret_cast<method>(yin_trigger), "bang", 0);
     class_addmethod(c, reinterpret_cast<method>(yin_threshold), "threshold", A_FLOAT, 0);
     class_addmethod(c, reinterpret_cast<method>(yin_active), "active", A_GIMME, 0);
-    add_attribute(c, "down", "long", calcoffset(yin_t, down), "Downsampling Exponent",
+    add_attribute(c, "down", "long", 0, calcoffset(yin_t, down), "Downsampling Exponent",
                   reinterpret_cast<method>(yin_set_down_attr), "100");
-    add_attribute(c, "minfreq", "float64", calcoffset(yin_t, minfreq), "Lowest Estimated Frequency",
-                  reinterpret_cast<method>(yin_set_minfreq_attr), "101");
-    add_attribute(c, "period", "float64", calcoffset(yin_t, period), "Analysis Period",
+    add_attribute(c, "minfreq", "float64", 0, calcoffset(yin_t, minfreq),
+                  "Lowest Estimated Frequency", reinterpret_cast<method>(yin_set_minfreq_attr),
+                  "101");
+    add_attribute(c, "period", "float64", 0, calcoffset(yin_t, period), "Analysis Period",
                   reinterpret_cast<method>(yin_set_period_attr), "102");
     post("zid~ %s: pitch, amplitude and periodicity tracking", MORV_VERSION);
     post(
