@@ -1,5 +1,6 @@
-// Shared set-up of the morv.track~ tests in the stand-in host: loading the module, typing boxes,
-// recording what the outlets send in order, and playing signals through a graph.
+// Shared set-up of the morv.track~ tests in the stand-in host, over the externals' module fixture:
+// recording what the outlets send in order (floats and the notes' lists), and playing signals
+// through a graph.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "module_fixture.h"
 #include "morvhost/host.hpp"
 
 namespace track_test {
@@ -19,22 +21,7 @@ namespace track_test {
 constexpr double kRate = 44100.0;
 constexpr long kVector = 64;
 
-inline std::unique_ptr<morvhost::Box> make_box(std::string_view text) {
-    static const bool loaded = [] {
-        std::string error;
-        const bool ok = morvhost::Host::get().load_module(
-            std::string(MORV_EXTERNALS_DIR) + "/morv.track~" + morvhost::Host::module_suffix(),
-            &error);
-        if (!ok)
-            ADD_FAILURE() << "morv.track~ did not load: " << error;
-        return ok;
-    }();
-    if (!loaded)
-        return nullptr;
-    auto box = morvhost::Box::create(text);
-    EXPECT_TRUE(box) << text;
-    return box;
-}
+using morvtest::make_box;
 
 // One message from an outlet: 0 pitch, 1 voicing, 2 notes (two numbers, pitch and velocity).
 struct Sent {
