@@ -30,6 +30,13 @@ constexpr double kLevelFloorDb = -120.0;
 constexpr double kPeakFallDbPerSecond = 30.0;
 constexpr double kFullBelowPeakDb = 6.0;
 constexpr double kNoneBelowPeakDb = 14.0;
+// And a level falling this fast is a release or a tail, not a held note: believed less as the fall
+// over the last 45 ms grows from 3 to 6 dB (65 to 130 dB per second; a plucked string dies away
+// at a tenth of that).
+constexpr double kFallSeconds = 0.045;
+constexpr double kFullFallDb = 3.0;
+constexpr double kNoneFallDb = 6.0;
+constexpr int kMaxFallFrames = 16;
 
 // The published threshold prior and the share of a threshold without a dip.
 constexpr int kBetaAlpha = 2, kBetaBeta = 18;
@@ -110,7 +117,10 @@ struct track_engine {
     std::int64_t consumed;  // input samples in completed hops
     std::int64_t last_reported;
     double peak_db;
-    double peak_fall;  // dB per frame
+    double peak_fall;                  // dB per frame
+    double recent_db[kMaxFallFrames];  // the last frames' levels, by frame count
+    std::int64_t analysed;             // frames since creation or reset
+    int fall_frames;
     ~track_engine() {
         yin_fft_correlation_free(plan);
         track_decoder_free(decoder);
@@ -161,6 +171,8 @@ track_engine *track_engine_new(const track_settings &settings) {
     e->last_reported = 0;
     e->peak_db = kLevelFloorDb;
     e->peak_fall = kPeakFallDbPerSecond * frame_seconds;
+    e->analysed = 0;
+    e->fall_frames = frames_of(kFallSeconds, frame_seconds, kMaxFallFrames - 1);
     return e;
 }
 
@@ -206,6 +218,13 @@ void analyse(track_engine *e, const track_sink &sink) {
     const double below = e->peak_db - o.level_db;
     o.belief =
         clamp((kNoneBelowPeakDb - below) / (kNoneBelowPeakDb - kFullBelowPeakDb), 0.0, 1.0, 0.0);
+    if (e->analysed >= e->fall_frames) {
+        const double fall =
+            e->recent_db[(e->analysed - e->fall_frames) % kMaxFallFrames] - o.level_db;
+        o.belief *= clamp((kNoneFallDb - fall) / (kNoneFallDb - kFullFallDb), 0.0, 1.0, 1.0);
+    }
+    e->recent_db[e->analysed % kMaxFallFrames] = o.level_db;
+    ++e->analysed;
     if (o.level_db > kSilenceDb)
         o.candidates = track_find_candidates(e->normalised.data(), g.min_lag, g.max_lag, e->prior,
                                              kNoDipShare);
@@ -248,4 +267,5 @@ void track_engine_reset(track_engine *e, const track_sink &sink) {
     e->consumed = 0;
     e->last_reported = 0;
     e->peak_db = kLevelFloorDb;
+    e->analysed = 0;
 }

@@ -13,8 +13,9 @@
 //
 // Per frame: the estimator's normalised difference and its candidates (track_candidates.h), none
 // below -60 dBFS; the decoder (track_decoder.h), which believes them less and less as the frame's
-// level falls from 6 to 14 dB below the recent peak level (a release or a room's tail keeps its
-// pitch while it dies away); the notes (track_notes.h) on its path.
+// level falls from 6 to 14 dB below the recent peak level, and as it falls by 3 to 6 dB within
+// 45 ms (a release or a room's tail keeps its pitch while it dies away); the notes
+// (track_notes.h) on its path.
 #pragma once
 
 #include <cstdint>

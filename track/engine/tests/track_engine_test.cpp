@@ -168,6 +168,23 @@ TEST(TrackEngine, NotesSitWhereTheTonesAre) {
     }
 }
 
+TEST(TrackEngine, AReleaseIsNotHeldAsTheNote) {
+    // A tone released with a 50 ms time constant (174 dB per second) keeps its pitch while it
+    // dies away; the track is unvoiced 70 ms after the release, and the note has ended within
+    // 50 ms of it.
+    auto x = melody({{330.0, 0.4}, {330.0, 0.3}});
+    const auto release = static_cast<std::size_t>(0.4 * kRate);
+    for (std::size_t i = release; i < x.size(); ++i)
+        x[i] *= std::exp(-static_cast<double>(i - release) / (0.05 * kRate));
+    const Output out = run(kSettings, x);
+    ASSERT_EQ(out.notes.size(), 2u);
+    EXPECT_NEAR(out.notes[1].time / kRate, 0.4, 0.05);
+    for (const track_frame &f : out.frames)
+        if (f.time / kRate > 0.47) {
+            EXPECT_FALSE(f.voiced) << f.time / kRate;
+        }
+}
+
 TEST(TrackEngine, ResetEndsASoundingNoteFirst) {
     Output out;
     track_engine *e = track_engine_new(kSettings);
