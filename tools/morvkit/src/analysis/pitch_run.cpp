@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/errors.hpp"
+#include "analysis/box_player.hpp"
 #include "analysis/host_session.hpp"
 #include "process/interrupt.hpp"
 #include "morvhost/host.hpp"
@@ -59,18 +60,10 @@ PitchSettled settled_of(morvhost::Box &box, double samplerate, const PitchSettin
 }
 
 std::unique_ptr<morvhost::Box> make_pitch_box(const PitchSettings &settings) {
-    if (settings.vector_size < 1)
-        throw Error(ExitStatus::usage, "the vector size must be at least 1");
     auto box = create_box(settings.box_text, "zid~");
     if (settings.threshold)
         send_message(*box, YIN_THRESHOLD.name, {morvhost::make_float(*settings.threshold)});
     return box;
-}
-
-void compile_pitch_graph(morvhost::DspGraph &graph, double samplerate, long vector_size) {
-    if (!graph.compile(samplerate, vector_size))
-        throw Error(ExitStatus::analysis,
-                    "cannot compile the signal graph: " + last_console_error());
 }
 
 }  // namespace
@@ -88,7 +81,6 @@ std::int64_t PitchRun::run(SampleSource &source, const Segment &segment, RunObse
     // The box runs once, and goes with this call: its outlets' handlers hold the call's locals,
     // and it must outlive the graph that runs it.
     const std::unique_ptr<morvhost::Box> box = std::move(box_);
-    auto &host = morvhost::Host::get();
     const double samplerate = source.samplerate();
     // The outlets fire right to left; the left (frequency) one completes a row.  Rows wait here
     // until the scheduler returns: the observer may throw, and nothing may unwind through the
@@ -116,43 +108,22 @@ std::int64_t PitchRun::run(SampleSource &source, const Segment &segment, RunObse
         periodicity = amplitude = nan;
     });
 
-    const auto vector_size = static_cast<std::size_t>(settings_.vector_size);
-    std::vector<double> block(vector_size);
-    morvhost::DspGraph graph;
-    graph.add(*box);
-    graph.connect(
-        [&](double *out, long n) {
-            std::copy_n(block.begin(), std::min(static_cast<std::size_t>(n), vector_size), out);
-        },
-        *box, 0);
-    compile_pitch_graph(graph, samplerate, settings_.vector_size);
-    start_samples = host.now_samples();
-
-    const std::int64_t needed = segment.frames_needed(0);
-    bool started = false;
-    const InterruptChecks checks;
-    while (done < needed) {
-        const auto want =
-            static_cast<std::size_t>(std::min<std::int64_t>(settings_.vector_size, needed - done));
-        const std::size_t got = source.read(std::span(block).first(want));
-        if (got == 0)
-            break;
-        check_interrupt();
-        std::fill(block.begin() + static_cast<std::ptrdiff_t>(got), block.end(), 0.0);
-        graph.run(1);
-        done += static_cast<std::int64_t>(got);
-        if (!started) {
-            observer.start(settled_of(*box, samplerate, settings_));
-            started = true;
-        }
-        host.run_scheduler();
+    BoxPlay play;
+    play.vector_size = settings_.vector_size;
+    play.needed = segment.frames_needed(0);
+    play.started = [&](std::int64_t at) {
+        start_samples = at;
+        observer.start(settled_of(*box, samplerate, settings_));
+    };
+    play.processed = [&](std::int64_t frames_read) { done = frames_read; };
+    play.delivered = [&](std::int64_t) {
         // The outlets keep a history of their own; the rows already hold it.
         for (int i = 0; i < 3; ++i) box->outlet(i).clear();
         for (const Row &row : delivered) observer.row(row);
         delivered.clear();
         observer.progress(done);
-    }
-    return done;
+    };
+    return play_into_box(*box, source, play);
 }
 
 std::int64_t run_pitch(SampleSource &source, const PitchSettings &settings, RunObserver &observer) {

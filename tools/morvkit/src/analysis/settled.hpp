@@ -39,12 +39,31 @@ struct CentroidSettled {
     bool amplitude = false;  // the left inlet takes the amplitude, else real and imaginary parts
 };
 
-using Settled = std::variant<PitchSettled, CentroidSettled>;
+// morv.track~: its parameters as its attributes give them, and its reporting delay.
+struct TrackSettled {
+    double fmin = 0, fmax = 0;  // Hz
+    double lag = 0;             // ms, the decoder's decision delay
+    std::string unit;           // "hz" or "midi": the frequency column's
+    double a4 = 0;              // Hz
+    double delay = 0;           // ms from a sound to its report (the read-only @delay)
+};
+
+using Settled = std::variant<PitchSettled, CentroidSettled, TrackSettled>;
 
 // The columns of the rows each run delivers, in order.
 inline const std::vector<std::string> pitch_columns{"time", "frequency", "amplitude",
                                                     "periodicity"};
 inline const std::vector<std::string> centroid_columns{"time", "centroid"};
+inline const std::vector<std::string> track_columns{"time", "frequency", "voicing probability",
+                                                    "voiced"};
+
+// A note event as morv.track~ sends it ("pitch velocity", velocity 0 ending the sounding note), at
+// the time of the sound, in seconds from the start of the input.
+struct NoteEvent {
+    double time = 0;
+    long pitch = 0;     // MIDI note number
+    long velocity = 0;  // 1 to 127, or 0
+};
 
 // The hop and the frame in input frames, from what zid~ settled on: a segment's hop and
 // warm-up.  0 when the box analyses nothing periodically.

@@ -50,6 +50,8 @@ Options options_of(const Options &options, const Job &job, int jobs) {
     one.input = job.input;
     one.inputs = {job.input};
     one.output = job.result;
+    if (options.command == Command::track && options.track.notes_format)
+        one.track.notes = *options.output_dir / notes_name(job.input, *options.track.notes_format);
     one.output_dir.reset();
     one.quiet = true;
     one.jobs = jobs;

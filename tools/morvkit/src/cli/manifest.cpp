@@ -12,7 +12,9 @@ namespace morvkit {
 namespace {
 
 std::string command_name(Command command) {
-    return command == Command::centroid ? "centroid" : "pitch";
+    return command == Command::centroid ? "centroid"
+           : command == Command::track  ? "track"
+                                        : "pitch";
 }
 
 std::filesystem::path manifest_path(const Options &options) {
@@ -47,7 +49,14 @@ Json run_settings(const Options &options) {
         settings["channel"] = "mix";
     else
         settings["channel"] = options.channel.channel;
-    if (options.command == Command::centroid) {
+    if (options.command == Command::track) {
+        const TrackOptions &track = options.track;
+        // The box as asked: what is not given is the object's default, which its version fixes.
+        settings["box"] = track_box_text(track.box);
+        settings["vector_size"] = track.vector_size;
+        if (track.notes_format)
+            settings["notes"] = notes_extension(*track.notes_format).substr(1);
+    } else if (options.command == Command::centroid) {
         settings["box"] = "morv.centroid~";
         settings["fft_size"] = options.centroid.fft_size;
         settings["overlap"] = options.centroid.overlap;

@@ -1,12 +1,12 @@
 // manifest.hpp - what produced the results in an output folder.
 //
-// Beside its results a folder holds one small file per command, ".morvkit-pitch.json" or
-// ".morvkit-centroid.json" (hidden, so that a glob over the results does not take it for one):
-// the command, the tool's version, the box text and every option that changes a row.  A run
-// whose settings differ from the folder's refuses before it starts, naming the difference and
-// the two ways on; equal settings resume.  The shards of one job write into one folder at once,
-// so the file appears whole or not at all and the first to make it wins: the others find equal
-// settings and pass.  JSON results carry the same settings in their head.
+// Beside its results a folder holds one small file per command, ".morvkit-pitch.json",
+// ".morvkit-centroid.json" or ".morvkit-track.json" (hidden, so that a glob over the results does
+// not take it for one): the command, the tool's version, the box text and every option that
+// changes a row.  A run whose settings differ from the folder's refuses before it starts, naming
+// the difference and the two ways on; equal settings resume.  The shards of one job write into
+// one folder at once, so the file appears whole or not at all and the first to make it wins: the
+// others find equal settings and pass.  JSON results carry the same settings in their head.
 #pragma once
 
 #include <filesystem>

@@ -64,6 +64,10 @@ struct PitchText {
     std::string fmin, fmax;
 };
 
+struct TrackText {
+    std::string fmin, fmax, lag, unit, a4, vector, notes, notes_format;
+};
+
 struct CentroidText {
     std::string fft, overlap;
 };
@@ -147,6 +151,31 @@ void declare_pitch(CLI::App *cmd, PitchOptions &options, PitchText &text) {
         ->type_name("DB");
 }
 
+// The track's defaults are the object's own: what is not given is not sent.
+void declare_track(CLI::App *cmd, TrackText &text) {
+    cmd->add_option("--fmin", text.fmin, "Lowest pitch expected, Hz (@fmin; default 40)")
+        ->type_name("HZ");
+    cmd->add_option("--fmax", text.fmax, "Highest pitch expected, Hz (@fmax; default 2200)")
+        ->type_name("HZ");
+    cmd->add_option("--lag", text.lag,
+                    "Decision delay, ms (@lag; default 300, beyond which nothing changes "
+                    "measurably; 0: frame by frame)")
+        ->type_name("MS");
+    cmd->add_option("--unit", text.unit, "Frequency column: hz (default) or midi (69 = A4)")
+        ->type_name("hz|midi");
+    cmd->add_option("--a4", text.a4, "The frequency of A4 for MIDI pitches, Hz (default 440)")
+        ->type_name("HZ");
+    cmd->add_option("--vector-size,--vector", text.vector, "Host vector size (default 64)")
+        ->type_name("N");
+    cmd->add_option("--notes", text.notes,
+                    "Also write the notes to FILE: .csv, .json or .mid (a Standard MIDI File)")
+        ->type_name("FILE");
+    cmd->add_option("--notes-format", text.notes_format,
+                    "The notes' format whatever --notes ends in; with --output-dir, also write "
+                    "FILE.notes.EXT beside each result")
+        ->type_name("csv|json|mid");
+}
+
 void declare_centroid(CLI::App *cmd, CentroidOptions &options, CentroidText &text) {
     cmd->add_option("--fft", text.fft, "FFT size, a power of two (default 1024)")->type_name("N");
     cmd->add_option("--overlap", text.overlap, "Frames per FFT size (default 4)")->type_name("K");
@@ -216,6 +245,33 @@ void check_box_text(const PitchOptions &options) {
         throw Error(ExitStatus::usage, "--box: the text is not valid UTF-8");
 }
 
+// A frequency option, when given: a finite number above 0.
+void read_frequency(const char *name, const std::string &text, std::optional<double> &value) {
+    if (text.empty())
+        return;
+    value = parse_number(name, text);
+    if (!(*value > 0))
+        usage(name, text, "is not a frequency above 0");
+}
+
+void read_range(const std::string &fmin_text, const std::string &fmax_text,
+                std::optional<double> &fmin, std::optional<double> &fmax) {
+    read_frequency("--fmin", fmin_text, fmin);
+    read_frequency("--fmax", fmax_text, fmax);
+    if (fmin && fmax && !(*fmin < *fmax))
+        throw Error(ExitStatus::usage, "--fmin " + fmin_text + " is not below --fmax " + fmax_text);
+}
+
+std::optional<FrequencyUnit> read_unit(const std::string &text) {
+    if (text == "midi")
+        return FrequencyUnit::midi;
+    if (text == "hz")
+        return FrequencyUnit::hz;
+    if (!text.empty())
+        usage("--unit", text, "is not hz or midi");
+    return std::nullopt;
+}
+
 void read_pitch(const PitchText &text, PitchOptions &options) {
     for (auto [name, from, value] :
          {std::tuple{"--down", &text.down, &options.box.down},
@@ -224,25 +280,12 @@ void read_pitch(const PitchText &text, PitchOptions &options) {
           std::tuple{"--threshold", &text.threshold, &options.threshold}})
         if (!from->empty())
             *value = parse_number(name, *from);
-    for (auto [name, from, value] : {std::tuple{"--fmin", &text.fmin, &options.range.fmin},
-                                     std::tuple{"--fmax", &text.fmax, &options.range.fmax}})
-        if (!from->empty()) {
-            *value = parse_number(name, *from);
-            if (!(**value > 0))
-                usage(name, *from, "is not a frequency above 0");
-        }
-    if (options.range.fmin && options.range.fmax && !(*options.range.fmin < *options.range.fmax))
-        throw Error(ExitStatus::usage, "--fmin " + text.fmin + " is not below --fmax " + text.fmax);
-    if (text.unit == "midi")
-        options.unit = FrequencyUnit::midi;
-    else if (text.unit == "hz")
-        options.unit = FrequencyUnit::hz;
-    else if (!text.unit.empty())
-        usage("--unit", text.unit, "is not hz or midi");
+    read_range(text.fmin, text.fmax, options.range.fmin, options.range.fmax);
+    options.unit = read_unit(text.unit);
     if (!text.a4.empty()) {
-        options.a4 = parse_number("--a4", text.a4);
-        if (!(options.a4 > 0))
-            usage("--a4", text.a4, "is not a frequency above 0");
+        std::optional<double> a4;
+        read_frequency("--a4", text.a4, a4);
+        options.a4 = *a4;
         if (options.unit != FrequencyUnit::midi)
             throw Error(ExitStatus::usage, "--a4 applies to --unit midi");
     }
@@ -255,6 +298,37 @@ void read_pitch(const PitchText &text, PitchOptions &options) {
         options.gates.min_level = parse_number("--min-level", text.min_level);
     if (!text.vector.empty())
         options.vector_size = parse_whole("--vector", text.vector, 1, max_vector_size);
+}
+
+void read_track(const TrackText &text, const Options &common, TrackOptions &options) {
+    read_range(text.fmin, text.fmax, options.box.fmin, options.box.fmax);
+    if (!text.lag.empty()) {
+        options.box.lag = parse_number("--lag", text.lag);
+        if (*options.box.lag < 0)
+            usage("--lag", text.lag, "is not a delay of 0 ms or more");
+    }
+    if (const auto unit = read_unit(text.unit))
+        options.box.unit = *unit == FrequencyUnit::midi ? "midi" : "hz";
+    read_frequency("--a4", text.a4, options.box.a4);
+    if (!text.vector.empty())
+        options.vector_size = parse_whole("--vector-size", text.vector, 1, max_vector_size);
+    if (!text.notes_format.empty()) {
+        options.notes_format = notes_format("." + text.notes_format);
+        if (!options.notes_format)
+            usage("--notes-format", text.notes_format, "is not csv, json or mid");
+    }
+    if (!text.notes.empty()) {
+        if (common.output_dir)
+            throw Error(ExitStatus::usage,
+                        "--output-dir: writes the notes of each FILE beside its result with "
+                        "--notes-format; --notes does not go with it");
+        options.notes = text.notes;
+        if (!options.notes_format)
+            options.notes_format = notes_format(text.notes);
+        if (!options.notes_format)
+            usage("--notes", text.notes,
+                  "must end in .csv, .json or .mid (or give --notes-format)");
+    }
 }
 
 void read_centroid(const CentroidText &text, CentroidOptions &options) {
@@ -306,14 +380,20 @@ int default_jobs() {
 std::filesystem::path result_name(const std::filesystem::path &input, Command command,
                                   Format format) {
     std::string name = input.filename().string();
-    name += command == Command::centroid ? ".centroid" : ".pitch";
+    name += command == Command::centroid ? ".centroid"
+            : command == Command::track  ? ".track"
+                                         : ".pitch";
     name += format == Format::json ? ".json" : ".csv";
     return name;
 }
 
+std::filesystem::path notes_name(const std::filesystem::path &input, NotesFormat format) {
+    return input.filename().string() + ".notes" + notes_extension(format);
+}
+
 std::vector<std::filesystem::path> result_files(const Options &options) {
     std::vector<std::filesystem::path> files;
-    for (const auto &file : {options.output, options.plot})
+    for (const auto &file : {options.output, options.plot, options.track.notes})
         if (file)
             files.push_back(*file);
     return files;
@@ -321,8 +401,10 @@ std::vector<std::filesystem::path> result_files(const Options &options) {
 
 Options parse_options(int argc, const char *const *argv) {
     Options options;
-    CLI::App app{"Runs the zid~ and morv.centroid~ externals on audio files in the stand-in host.",
-                 "morvkit"};
+    CLI::App app{
+        "Runs the zid~, morv.centroid~ and morv.track~ externals on audio files in the "
+        "stand-in host.",
+        "morvkit"};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Print the help of every command");
     app.set_version_flag("--version", std::string("morvkit ") + MORV_VERSION);
@@ -330,6 +412,7 @@ Options parse_options(int argc, const char *const *argv) {
     CommonText common;
     PitchText pitch_text;
     CentroidText centroid_text;
+    TrackText track_text;
     auto *pitch = app.add_subcommand("pitch", "Fundamental frequency with a zid~ box");
     declare_file_input(pitch, options, common);
     declare_pitch(pitch, options.pitch, pitch_text);
@@ -337,6 +420,10 @@ Options parse_options(int argc, const char *const *argv) {
         app.add_subcommand("centroid", "Spectral centroid with morv.centroid~ in pfft~");
     declare_file_input(centroid, options, common);
     declare_centroid(centroid, options.centroid, centroid_text);
+    auto *track = app.add_subcommand(
+        "track", "Pitch track, voicing probability and notes with a morv.track~ box");
+    declare_file_input(track, options, common);
+    declare_track(track, track_text);
     auto *demo = app.add_subcommand("demo", "Analyse a synthesised phrase of known pitch");
     declare_common(demo, options, common);
 
@@ -357,11 +444,14 @@ Options parse_options(int argc, const char *const *argv) {
         options.command = Command::pitch;
     if (centroid->parsed())
         options.command = Command::centroid;
+    if (track->parsed())
+        options.command = Command::track;
     read_inputs(common, options);
     check_box_text(options.pitch);
     read_outputs(common, options);
     read_pitch(pitch_text, options.pitch);
     read_centroid(centroid_text, options.centroid);
+    read_track(track_text, options, options.track);
     return options;
 }
 

@@ -16,13 +16,15 @@
 
 #include "analysis/pitch_box.hpp"
 #include "analysis/pitch_range.hpp"
+#include "analysis/track_box.hpp"
 #include "input/audio_file.hpp"
+#include "output/notes.hpp"
 #include "output/pitch_presentation.hpp"
 #include "output/writers.hpp"
 
 namespace morvkit {
 
-enum class Command { pitch, centroid, demo };
+enum class Command { pitch, centroid, track, demo };
 
 // Shard `index` (from 1) of `count` takes the inputs at positions index - 1, index - 1 + count,
 // ... of the list as given (from 0): every input falls in exactly one shard.
@@ -41,6 +43,15 @@ struct PitchOptions {
     std::optional<FrequencyUnit> unit;
     double a4 = 440;
     VoicingGates gates;
+};
+
+struct TrackOptions {
+    TrackBoxArguments box;  // --fmin, --fmax, --lag, --unit, --a4
+    long vector_size = 64;
+    std::optional<std::filesystem::path> notes;  // --notes FILE
+    // --notes-format, or the extension of --notes; with --output-dir, each input's notes beside
+    // its result, named by `notes_name`.
+    std::optional<NotesFormat> notes_format;
 };
 
 struct CentroidOptions {
@@ -71,6 +82,7 @@ struct Options {
 
     PitchOptions pitch;
     CentroidOptions centroid;
+    TrackOptions track;
 };
 
 struct HelpRequested {
@@ -91,7 +103,10 @@ int default_jobs();
 std::filesystem::path result_name(const std::filesystem::path &input, Command command,
                                   Format format);
 
-// The files a run without --output-dir writes: --output and --plot, when given.
+// The name of an input's notes in --output-dir: "voice.wav" -> "voice.wav.notes.mid".
+std::filesystem::path notes_name(const std::filesystem::path &input, NotesFormat format);
+
+// The files a run without --output-dir writes: --output, --plot and --notes, when given.
 std::vector<std::filesystem::path> result_files(const Options &options);
 
 }  // namespace morvkit

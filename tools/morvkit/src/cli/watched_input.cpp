@@ -57,6 +57,8 @@ int analyse_input(const Options &options, ChildReport &report, const std::string
     try {
         if (options.command == Command::centroid)
             run_centroid_command(options);
+        else if (options.command == Command::track)
+            run_track_command(options);
         else
             run_pitch_command(options);
         return 0;

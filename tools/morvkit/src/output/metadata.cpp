@@ -27,6 +27,14 @@ Json fields_of(const CentroidSettled &settled) {
     return fields;
 }
 
+Json fields_of(const TrackSettled &settled) {
+    Json fields;
+    fields["parameters"] = {{"fmin", settled.fmin}, {"fmax", settled.fmax},
+                            {"lag", settled.lag},   {"unit", settled.unit},
+                            {"a4", settled.a4},     {"delay", settled.delay}};
+    return fields;
+}
+
 }  // namespace
 
 Json settled_fields(const Settled &settled) {

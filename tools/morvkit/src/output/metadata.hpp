@@ -10,7 +10,8 @@
 
 namespace morvkit {
 
-// "geometry", and for zid~ also "parameters", as the object derived them.
+// "geometry" (zid~, morv.centroid~) and "parameters" (zid~, morv.track~), as the object derived
+// or kept them.
 Json settled_fields(const Settled &settled);
 
 // The field "range": what was asked and what it chose.

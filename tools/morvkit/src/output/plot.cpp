@@ -138,36 +138,51 @@ void draw_dots(cairo_t *cr, const Panel &p, const std::vector<double> &time,
 constexpr double unvoiced_grey = 0.7;
 
 // A key in the panel's top right corner: one swatch per series shown.
-void draw_legend(cairo_t *cr, const Panel &p, bool truth, bool unvoiced) {
+struct LegendEntry {
+    enum class Swatch { line, dot, box } swatch;
+    double r, g, b, alpha;
+    const char *text;
+};
+
+void draw_legend(cairo_t *cr, const Panel &p, const std::vector<LegendEntry> &entries) {
+    if (entries.empty())
+        return;
     cairo_set_font_size(cr, 11);
     double y = p.y + 14;
     const double x = p.x + p.width - 210;
     cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
-    cairo_rectangle(cr, x - 6, p.y + 4, 210, 20 + (truth ? 16 : 0) + (unvoiced ? 16 : 0));
+    cairo_rectangle(cr, x - 6, p.y + 4, 210, 4 + 16 * static_cast<double>(entries.size()));
     cairo_fill(cr);
-    if (truth) {
-        cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
-        cairo_set_line_width(cr, 2);
-        cairo_move_to(cr, x, y);
-        cairo_line_to(cr, x + 16, y);
-        cairo_stroke(cr);
+    for (const LegendEntry &entry : entries) {
+        cairo_set_source_rgba(cr, entry.r, entry.g, entry.b, entry.alpha);
+        if (entry.swatch == LegendEntry::Swatch::line) {
+            cairo_set_line_width(cr, 2);
+            cairo_move_to(cr, x, y);
+            cairo_line_to(cr, x + 16, y);
+            cairo_stroke(cr);
+        } else if (entry.swatch == LegendEntry::Swatch::dot) {
+            cairo_arc(cr, x + 8, y, 2.5, 0, 2 * M_PI);
+            cairo_fill(cr);
+        } else {
+            cairo_rectangle(cr, x, y - 4, 16, 8);
+            cairo_fill(cr);
+        }
         cairo_set_source_rgb(cr, 0, 0, 0);
-        text_at(cr, x + 22, y, "true pitch", 0, 0.5);
+        text_at(cr, x + 22, y, entry.text, 0, 0.5);
         y += 16;
     }
-    cairo_set_source_rgb(cr, 0.1, 0.3, 0.8);
-    cairo_arc(cr, x + 8, y, 2.5, 0, 2 * M_PI);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    text_at(cr, x + 22, y, "estimate (opacity: periodicity)", 0, 0.5);
-    if (unvoiced) {
-        y += 16;
-        cairo_set_source_rgb(cr, unvoiced_grey, unvoiced_grey, unvoiced_grey);
-        cairo_arc(cr, x + 8, y, 2.5, 0, 2 * M_PI);
-        cairo_fill(cr);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        text_at(cr, x + 22, y, "unvoiced (below a gate)", 0, 0.5);
+}
+
+// Notes as boxes a semitone high, under everything else.
+void draw_notes(cairo_t *cr, const Panel &p, const std::vector<PlotNote> &notes) {
+    cairo_set_source_rgba(cr, 0.95, 0.6, 0.2, 0.45);
+    for (const PlotNote &note : notes) {
+        if (!p.holds(note.onset, note.low) || !p.holds(note.offset, note.high))
+            continue;
+        const double x = p.px(note.onset), y = p.py(note.high);
+        cairo_rectangle(cr, x, y, std::max(p.px(note.offset) - x, 1.0), p.py(note.low) - y);
     }
+    cairo_fill(cr);
 }
 
 }  // namespace
@@ -226,15 +241,21 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cairo_paint(cr);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 
+    std::vector<double> note_times, note_bands;
+    for (const PlotNote &note : input.notes) {
+        note_times.insert(note_times.end(), {note.onset, note.offset});
+        note_bands.insert(note_bands.end(), {note.low, note.high});
+    }
     Range time = extent({&input.pitch_time, &input.unvoiced_time, &input.periodicity_time,
-                         &input.truth_time, &input.centroid_time},
+                         &input.truth_time, &input.decoded_time, &note_times, &input.centroid_time},
                         false);
     time.low = std::min(time.low, 0.0);
     if (!(time.high > time.low))
         time = {0, 1};
 
-    Range freq =
-        extent({&input.frequency, &input.unvoiced_frequency, &input.truth_frequency}, true);
+    Range freq = extent({&input.frequency, &input.unvoiced_frequency, &input.truth_frequency,
+                         &input.decoded_frequency, &note_bands},
+                        true);
     if (!(freq.high > 0))
         freq = {50, 2000};
     freq = {std::max(freq.low / 1.25, 1.0), std::max(freq.high * 1.25, 2.0)};
@@ -245,8 +266,9 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     cent = {0, std::isfinite(cent.high) && cent.high > 0 ? cent.high * 1.1 : 1000};
 
     // Panels only for what was analysed: pitch (frequency and periodicity), centroid, or both.
-    const bool pitch =
-        !input.pitch_time.empty() || !input.periodicity_time.empty() || !input.truth_time.empty();
+    const bool pitch = !input.pitch_time.empty() || !input.periodicity_time.empty() ||
+                       !input.truth_time.empty() || !input.decoded_time.empty() ||
+                       !input.notes.empty();
     const bool centroid = !input.centroid_time.empty();
     const bool all = !pitch && !centroid;  // nothing to show: every panel, empty but labelled
     const int count = (pitch || all ? 2 : 0) + (centroid || all ? 1 : 0);
@@ -267,15 +289,32 @@ void draw_plot(cairo_t *cr, double width, double height, const PlotInput &input)
     if (pitch || all) {
         const Panel fp = next_panel(freq, true), pp = next_panel({0, 1}, false);
         draw_frame(cr, fp, log_ticks(freq.low, freq.high), "Frequency (Hz)", false);
-        draw_frame(cr, pp, linear_ticks(0, 1, 5), "Periodicity", next == count);
+        draw_frame(cr, pp, linear_ticks(0, 1, 5), input.second_label, next == count);
         cairo_set_line_width(cr, 2);
         cairo_set_source_rgba(cr, 0.85, 0.4, 0.1, 0.7);
+        draw_notes(cr, fp, input.notes);
         draw_line(cr, fp, input.truth_time, input.truth_frequency);
         draw_dots(cr, fp, input.unvoiced_time, input.unvoiced_frequency, nullptr, unvoiced_grey,
                   unvoiced_grey, unvoiced_grey);
         draw_dots(cr, fp, input.pitch_time, input.frequency, &input.periodicity, 0.1, 0.3, 0.8);
+        cairo_set_line_width(cr, 1.5);
+        cairo_set_source_rgb(cr, 0.1, 0.3, 0.8);
+        draw_line(cr, fp, input.decoded_time, input.decoded_frequency);
+        using Swatch = LegendEntry::Swatch;
+        std::vector<LegendEntry> legend;
+        if (!input.truth_frequency.empty())
+            legend.push_back({Swatch::line, 0.85, 0.4, 0.1, 0.7, "true pitch"});
         if (!input.frequency.empty() || !input.unvoiced_frequency.empty())
-            draw_legend(cr, fp, !input.truth_frequency.empty(), !input.unvoiced_frequency.empty());
+            legend.push_back({Swatch::dot, 0.1, 0.3, 0.8, 1, "estimate (opacity: periodicity)"});
+        if (!input.unvoiced_frequency.empty())
+            legend.push_back({Swatch::dot, unvoiced_grey, unvoiced_grey, unvoiced_grey, 1,
+                              "unvoiced (below a gate)"});
+        if (!input.decoded_time.empty())
+            legend.push_back({Swatch::line, 0.1, 0.3, 0.8, 1, "decoded pitch (voiced)"});
+        if (!input.notes.empty())
+            legend.push_back({Swatch::box, 0.95, 0.6, 0.2, 0.45, "notes"});
+        if (legend.size() > (input.truth_frequency.empty() ? 0u : 1u))  // a truth alone: no key
+            draw_legend(cr, fp, legend);
         cairo_set_line_width(cr, 1.2);
         cairo_set_source_rgb(cr, 0.1, 0.5, 0.2);
         draw_line(cr, pp, input.periodicity_time, input.periodicity_line);

@@ -1,5 +1,6 @@
-// plot.hpp - a picture of the analyses over time: frequency (log axis, Hz), periodicity, and
-// spectral centroid (Hz), stacked over a shared time axis in seconds.
+// plot.hpp - a picture of the analyses over time: frequency (log axis, Hz: dots, a tracker's
+// decoded line over a piano roll of its notes), periodicity or voicing probability, and spectral
+// centroid (Hz), stacked over a shared time axis in seconds.
 //
 // One drawing routine serves every surface; the file name's extension picks SVG or PNG.  The
 // picture is written like every result file (output_file.hpp), and a drawing that cairo could
@@ -18,12 +19,20 @@ typedef struct _cairo cairo_t;
 
 namespace morvkit {
 
+// A note of a piano roll: its time span and its pitch's band (a semitone around it), in Hz.
+struct PlotNote {
+    double onset, offset, low, high;
+};
+
 struct PlotInput {
     std::string title;
+    std::string second_label = "Periodicity";                // the panel below the frequency's
     std::vector<double> pitch_time, frequency, periodicity;  // dots; periodicity sets opacity
     std::vector<double> unvoiced_time, unvoiced_frequency;   // grey dots: analyses gated out
     std::vector<double> periodicity_time, periodicity_line;  // the periodicity panel
-    std::vector<double> truth_time, truth_frequency;  // optional reference pitch (the demo's)
+    std::vector<double> truth_time, truth_frequency;      // optional reference pitch (the demo's)
+    std::vector<double> decoded_time, decoded_frequency;  // a tracker's line; NaN breaks it
+    std::vector<PlotNote> notes;                          // a piano roll under the line
     std::vector<double> centroid_time, centroid;
 };
 

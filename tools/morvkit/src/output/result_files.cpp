@@ -33,26 +33,32 @@ Place place_of(const OutputFile &file) {
 
 ResultFiles::ResultFiles(const std::optional<std::filesystem::path> &table_path,
                          const std::optional<std::filesystem::path> &plot_path,
-                         const std::filesystem::path *input)
+                         const std::filesystem::path *input,
+                         const std::optional<std::filesystem::path> &notes_path)
     : table(table_path) {
     if (plot_path) {
         plot_.emplace(*plot_path);
         plot_format_ = plot_format(*plot_path);
     }
-    const Place table_place = place_of(table);
+    if (notes_path)
+        notes.emplace(*notes_path);
+    std::vector<const OutputFile *> files{&table};
+    for (const auto *file : {&plot_, &notes})
+        if (*file)
+            files.push_back(&**file);
     if (input) {
         // Standard input may be a file redirected in: the one it is.
         const Place input_place{identity_of(is_standard_input(*input) ? "/dev/stdin" : *input), {}};
-        if (table_place.same_as(input_place))
-            throw Error(ExitStatus::output,
-                        "cannot write " + table.name() + ": it is the input file");
-        if (plot_ && place_of(*plot_).same_as(input_place))
-            throw Error(ExitStatus::output,
-                        "cannot write " + plot_->name() + ": it is the input file");
+        for (const OutputFile *file : files)
+            if (place_of(*file).same_as(input_place))
+                throw Error(ExitStatus::output,
+                            "cannot write " + file->name() + ": it is the input file");
     }
-    if (plot_ && place_of(*plot_).same_as(table_place))
-        throw Error(ExitStatus::output,
-                    "cannot write " + plot_->name() + ": it is the same file as " + table.name());
+    for (std::size_t i = 1; i < files.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (place_of(*files[i]).same_as(place_of(*files[j])))
+                throw Error(ExitStatus::output, "cannot write " + files[i]->name() +
+                                                    ": it is the same file as " + files[j]->name());
 }
 
 void ResultFiles::draw(const PlotInput &input) {

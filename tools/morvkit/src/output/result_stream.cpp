@@ -1,5 +1,6 @@
 #include "output/result_stream.hpp"
 
+#include <cmath>
 #include <iostream>
 #include <limits>
 
@@ -13,7 +14,9 @@ ResultStream::ResultStream(OutputFile &table, Format format, PitchPresentation p
 
 ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::string> columns,
                            Run run)
-    : ResultStream(table, format, std::move(columns), std::nullopt, std::move(run)) {}
+    : ResultStream(table, format, columns, std::nullopt, std::move(run)) {
+    track_ = columns == track_columns;
+}
 
 ResultStream::ResultStream(OutputFile &table, Format format, std::vector<std::string> columns,
                            std::optional<PitchPresentation> presentation, Run run)
@@ -30,6 +33,8 @@ void ResultStream::start(const Settled &settled) {
     if (run_.cost)
         if (const auto warning = cost_warning(run_.cost(settled), input_seconds_, run_.subject))
             std::cerr << "morvkit: warning: " << *warning << std::endl;
+    if (const auto *track = std::get_if<TrackSettled>(&settled); track && track->unit == "midi")
+        track_a4_ = track->a4;
     Json head = run_.head;
     head.update(settled_fields(settled));
     head["time"] = run_.time;
@@ -37,6 +42,14 @@ void ResultStream::start(const Settled &settled) {
 }
 
 void ResultStream::row(std::span<const double> values) {
+    if (track_) {
+        writer_.row(values);
+        // In Hz for the picture's axis, the line broken where the decoder found no pitch.
+        const double hz = track_a4_ ? *track_a4_ * std::exp2((values[1] - 69) / 12) : values[1];
+        first_.add(values[0], values[3] > 0 ? hz : std::numeric_limits<double>::quiet_NaN());
+        second_.add(values[0], values[2]);
+        return;
+    }
     if (!pitch_) {
         writer_.row(values);
         first_.add(values[0], values[1]);
@@ -62,7 +75,11 @@ void ResultStream::finish(const Json &tail) {
 
 PlotInput ResultStream::plot_input() const {
     PlotInput input;
-    if (pitch_) {
+    if (track_) {
+        first_.append_to(input.decoded_time, input.decoded_frequency);
+        second_.append_to(input.periodicity_time, input.periodicity_line);
+        input.second_label = "Voicing probability";
+    } else if (pitch_) {
         first_.append_to(input.pitch_time, input.frequency, &input.periodicity);
         // The periodicity line keeps its own points; the dots' weights came with theirs.
         second_.append_to(input.periodicity_time, input.periodicity_line);

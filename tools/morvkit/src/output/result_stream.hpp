@@ -40,7 +40,8 @@ class ResultStream : public RunObserver {
     // A pitch track, its rows written as `presentation` says; the picture keeps Hz and draws
     // unvoiced analyses grey.
     ResultStream(OutputFile &table, Format format, PitchPresentation presentation, Run run);
-    // Centroid rows.
+    // Rows written as delivered: centroid rows, or track rows (track_columns), whose picture is
+    // the decoded line in Hz (its unit learnt from what the run settled on) and the voicing.
     ResultStream(OutputFile &table, Format format, std::vector<std::string> columns, Run run);
 
     void start(const Settled &settled) override;
@@ -58,11 +59,14 @@ class ResultStream : public RunObserver {
 
     OutputFile &table_;
     RowWriter writer_;
-    std::optional<PitchPresentation> pitch_;  // none: centroid rows
+    std::optional<PitchPresentation> pitch_;  // none: centroid or track rows
+    bool track_ = false;
+    std::optional<double> track_a4_;  // the track's frequencies are MIDI notes at this A4
     Run run_;
     double input_seconds_;
     ProgressBar bar_;
-    // pitch: voiced frequency (weighted by periodicity), periodicity, unvoiced frequency
+    // pitch: voiced frequency (weighted by periodicity), periodicity, unvoiced frequency;
+    // track: decoded line (broken where unvoiced), voicing probability
     PlotSeries first_, second_, unvoiced_;
 };
 
