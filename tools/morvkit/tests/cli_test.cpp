@@ -40,6 +40,19 @@ TEST_F(BadInput, CommandLineMistakesExitWithTwo) {
     EXPECT_NE(fails_with(2, {"pitch"}).find("FILE"), std::string::npos);
     EXPECT_EQ(fails_with(2, {"pitch", good, "--stall-timeout", "-1"}),
               "morvkit: --stall-timeout: '-1' is out of range (0 to 31536000)\n");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> track = {
+        {{"--lag", "-5"}, "--lag: '-5' is not a delay of 0 ms or more"},
+        {{"--lag", "9000"}, "--lag 9000: morv.track~ keeps 5000"},
+        {{"--fmin", "300", "--fmax", "200"}, "--fmin 300 is not below --fmax 200"},
+        {{"--notes", "notes.txt"}, "--notes: 'notes.txt' must end in .csv, .json or .mid"},
+        {{"--notes-format", "wav"}, "--notes-format: 'wav' is not csv, json or mid"},
+        {{"--output-dir", "x", "--notes", "n.csv"}, "--notes does not go with it"},
+    };
+    for (const auto &[options, message] : track) {
+        std::vector<std::string> args{"track", good};
+        args.insert(args.end(), options.begin(), options.end());
+        EXPECT_NE(fails_with(2, args).find(message), std::string::npos) << message;
+    }
     // Box text: whatever the host's console says against the new box is an error too.
     const std::vector<std::pair<std::string, std::string>> boxes = {
         {"morv.centroid~", "is a morv.centroid~, not a zid~"},
@@ -55,6 +68,7 @@ TEST_F(BadInput, CommandLineMistakesExitWithTwo) {
 TEST_F(BadInput, UnusableAudioExitsWithThree) {
     const auto missing = (dir / "missing.wav").string();
     EXPECT_EQ(fails_with(3, {"pitch", missing}), "morvkit: '" + missing + "' does not exist\n");
+    EXPECT_EQ(fails_with(3, {"track", missing}), "morvkit: '" + missing + "' does not exist\n");
     write_text(dir / "text.wav", "RIFF? no, just text\n");
     EXPECT_NE(fails_with(3, {"centroid", dir / "text.wav"}).find("is not an audio file"),
               std::string::npos);
@@ -75,6 +89,12 @@ TEST_F(BadInput, UnwritableOutputExitsWithFourAndLeavesNoFile) {
     std::filesystem::create_directory(dir / "taken");
     fails_with(4, {"centroid", good, "--output", dir / "taken"});
     fails_with(4, {"demo", "--plot", dir / "no-such-folder" / "p.svg"});
+    fails_with(
+        4, {"track", good, "--output", dir / "t.csv", "--notes", dir / "no-such-folder" / "n.mid"});
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.csv"));
+    EXPECT_NE(fails_with(4, {"track", good, "--notes", good, "--notes-format", "csv"})
+                  .find("it is the input file"),
+              std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
 }
 
@@ -91,7 +111,7 @@ TEST_F(BadInput, FailureAfterTheOutputWasOpenedLeavesNothingBehind) {
 TEST(Help, ListsTheCommandsAndExitsWithZero) {
     const auto r = run_morvkit({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char *word : {"pitch", "centroid", "demo"})
+    for (const char *word : {"pitch", "centroid", "track", "demo"})
         EXPECT_NE(r.out.find(word), std::string::npos) << word;
     const auto pitch = run_morvkit({"pitch", "--help"});
     EXPECT_EQ(pitch.status, 0);

@@ -3,7 +3,6 @@
 #include <smf.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "base/errors.hpp"
+#include "base/extension.hpp"
 #include "output/output_file.hpp"
 
 namespace morvkit {
@@ -31,9 +31,7 @@ void NoteList::end(double time) {
 }
 
 std::optional<NotesFormat> notes_format(const std::filesystem::path &file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = lowercase_extension(file);
     if (extension == ".csv")
         return NotesFormat::csv;
     if (extension == ".json")

@@ -5,7 +5,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -14,6 +13,7 @@
 
 #include "output/output_file.hpp"
 #include "base/errors.hpp"
+#include "base/extension.hpp"
 #include "base/number_text.hpp"
 #include "base/utf8.hpp"
 
@@ -188,9 +188,7 @@ void draw_notes(cairo_t *cr, const Panel &p, const std::vector<PlotNote> &notes)
 }  // namespace
 
 std::optional<PlotFormat> plot_format(const std::filesystem::path &file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = lowercase_extension(file);
     if (extension == ".svg")
         return PlotFormat::svg;
     if (extension == ".png")
