@@ -133,8 +133,9 @@ TEST_F(Track, MidiUnitAndSeveralFilesWithTheirNotes) {
     const auto midi = csv_numbers(ok({"track", melody, "--unit", "midi", "--a4", "432"}).out);
     ASSERT_EQ(midi.size(), hz.size());
     for (std::size_t i = 0; i < hz.size(); ++i) {
-        if (hz[i][3] > 0)
+        if (hz[i][3] > 0) {
             ASSERT_NEAR(midi[i][1], 69 + 12 * std::log2(hz[i][1] / 432), 1e-9) << i;
+        }
     }
 
     // A folder of results, each input's notes beside its frames, as one run of each writes them.

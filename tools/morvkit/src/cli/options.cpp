@@ -313,7 +313,7 @@ void read_track(const TrackText &text, const Options &common, TrackOptions &opti
     if (!text.vector.empty())
         options.vector_size = parse_whole("--vector-size", text.vector, 1, max_vector_size);
     if (!text.notes_format.empty()) {
-        options.notes_format = notes_format("." + text.notes_format);
+        options.notes_format = notes_format("notes." + text.notes_format);
         if (!options.notes_format)
             usage("--notes-format", text.notes_format, "is not csv, json or mid");
     }

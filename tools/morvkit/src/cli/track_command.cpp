@@ -9,6 +9,7 @@
 #include "base/number_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/input_run.hpp"
+#include "output/metadata.hpp"
 #include "output/notes.hpp"
 #include "output/result_files.hpp"
 #include "output/result_stream.hpp"
@@ -27,15 +28,14 @@ void check_kept(const TrackBoxArguments &asked, const TrackSettled &kept) {
                                                ": morv.track~ keeps " + format_number(got));
 }
 
-// Checks what the box kept as the run starts, before the first row is written, and learns its A4.
+// Checks what the box kept as the run starts, before the first row is written, and keeps it.
 class KeptChecks : public RunObserver {
   public:
-    KeptChecks(RunObserver &next, const TrackBoxArguments &asked, double &a4)
-        : next_(next), asked_(asked), a4_(a4) {}
+    KeptChecks(RunObserver &next, const TrackBoxArguments &asked, TrackSettled &kept)
+        : next_(next), asked_(asked), kept_(kept) {}
     void start(const Settled &settled) override {
-        const auto &track = std::get<TrackSettled>(settled);
-        check_kept(asked_, track);
-        a4_ = track.a4;
+        kept_ = std::get<TrackSettled>(settled);
+        check_kept(asked_, kept_);
         next_.start(settled);
     }
     void row(std::span<const double> values) override { next_.row(values); }
@@ -44,7 +44,7 @@ class KeptChecks : public RunObserver {
   private:
     RunObserver &next_;
     const TrackBoxArguments &asked_;
-    double &a4_;
+    TrackSettled &kept_;
 };
 
 // A semitone's band around a MIDI note, in Hz at `a4`.
@@ -72,22 +72,24 @@ void run_track_command(const Options &options) {
                          input_name(options.input), source.announced_frames().value_or(0),
                          source.samplerate(), options.quiet, nullptr});
     NoteList notes;
-    double a4 = 0;
+    TrackSettled kept;
     std::int64_t frames_read = 0;
     // The decoder works across the whole input: one process reads it, whatever --jobs says.
     analyse_segments(options, source, stream, {Segment{}}, track_columns.size(),
                      [&](SampleSource &from, const Segment &, RunObserver &observer) {
-                         KeptChecks checked(observer, asked.box, a4);
+                         KeptChecks checked(observer, asked.box, kept);
                          frames_read = run_track(from, settings, checked,
                                                  [&](const NoteEvent &e) { notes.add(e); });
                          return frames_read;
                      });
     notes.end(static_cast<double>(frames_read) / source.samplerate());
-    if (outputs.notes)
+    if (outputs.notes) {
+        head.update(settled_fields(kept));  // as the frames' head has it
         write_notes(*outputs.notes, *asked.notes_format, notes.notes(), head);
+    }
     PlotInput input = stream.plot_input();
     input.title = "morv.track~: " + options.input.filename().string();
-    for (const Note &note : notes.notes()) input.notes.push_back(plot_note(note, a4));
+    for (const Note &note : notes.notes()) input.notes.push_back(plot_note(note, kept.a4));
     outputs.draw(input);
 }
 
