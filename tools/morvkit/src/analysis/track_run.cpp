@@ -116,7 +116,7 @@ std::int64_t run_track(SampleSource &source, const TrackSettings &settings, RunO
             send_events(sent, frames[i].events_before, time);
             sent = frames[i].events_before;
             if (time >= 0 && time < static_cast<double>(done)) {
-                const double f = frames[i].frequency;
+                const double f = frames[i].frequency + 0.0;  // -0 (no pitch, negated) as 0
                 const std::array<double, 4> row{time / samplerate, f, frames[i].voicing,
                                                 f > 0 ? 1.0 : 0.0};
                 observer.row(row);
