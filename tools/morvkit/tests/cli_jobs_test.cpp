@@ -69,11 +69,9 @@ TEST_F(Jobs, SegmentsGiveTheBytesOfOnePass) {
         {{"centroid", "--fft", "256", "--overlap", "2", "--amplitude"}},
         {{"centroid", "--fft", "4096", "--overlap", "8", "--format", "json"}},
         {{"centroid", "--fft", "4096", "--overlap", "1"}, true},
-#if MORVKIT_TRACK_TESTS
         // The decoder works across the whole input: one process, whatever --jobs says.
         {{"track"}},
         {{"track", "--lag", "0", "--vector-size", "1024", "--format", "json"}},
-#endif
     };
     for (const auto &c : cases) {
         auto args = c.args;
