@@ -21,8 +21,10 @@ endif()
 set(expected
     morvkit/ReadMe.md
     morvkit/docs/refpages/morv.centroid~.maxref.xml
+    morvkit/docs/refpages/morv.track~.maxref.xml
     morvkit/docs/refpages/zid~.maxref.xml
     morvkit/help/morv.centroid~.maxhelp
+    morvkit/help/morv.track~.maxhelp
     morvkit/help/zid~.maxhelp
     morvkit/icon.png
     morvkit/license.md

@@ -52,18 +52,31 @@ const std::map<std::string, IoRule> host_classes = {
     {"cartopol~", fixed(2, 2)},
     {"snapshot~", fixed(2, 1)},
     {"out", fixed(1, 0)},
+    {"attrui", fixed(1, 1)},
+    {"sfplay~",  // one signal outlet per channel, then the one that tells the end of a file
+     [](const auto &args) {
+         return Io{2, static_cast<int>(first_long(args, 1)) + 1};
+     }},
+    {"unpack",  // one outlet per argument, two without
+     [](const auto &args) {
+         return Io{1, args.empty() ? 2 : static_cast<int>(args.size())};
+     }},
+    {"kslider", fixed(2, 2)},
+    {"noteout", fixed(3, 0)},
+    {"print", fixed(1, 0)},
 };
 
 // What the help patchers of one class show of it, gathered over the patcher and its subpatchers.
 struct Shown {
-    std::set<std::string> selectors;        // of message boxes wired to it
+    std::set<std::string> selectors;        // of message boxes and attrui wired to it
     std::set<int> outlets;                  // wired from
     std::set<std::set<int>> inlet_wirings;  // the connected inlets of each of its boxes
 };
 
 struct Walk {
-    std::map<std::string, Shown> shown;  // by class
-    std::vector<std::string> patchers;   // every patcher visited
+    std::map<std::string, Shown> shown;                   // by class
+    std::vector<std::string> patchers;                    // every patcher visited
+    std::set<std::pair<std::string, std::string>> wires;  // between classes, from and to
 
     Io check(const json &patcher, const std::string &where);
 };
@@ -82,6 +95,13 @@ std::string class_of(const json &box) {
 bool is_package_class(const std::string &name) {
     const auto &c = package::classes();
     return std::find(c.begin(), c.end(), name) != c.end();
+}
+
+int count_boxes(const json &patcher, const std::string &maxclass) {
+    int count = 0;
+    for (const auto &b : patcher.at("boxes"))
+        count += b.at("box").value("maxclass", "") == maxclass;
+    return count;
 }
 
 int highest_index(const json &patcher, const std::set<std::string> &classes) {
@@ -123,6 +143,11 @@ Io Walk::check(const json &patcher, const std::string &where) {
             for (int i = 0; i < object->outlets() && i < static_cast<int>(types.size()); ++i)
                 EXPECT_EQ(types[i] == "signal", object->outlet(i).is_signal())
                     << where << ": " << box.at("text") << " outlet " << i;
+        } else if (name == "p" && box.contains("patcher")) {
+            // A subpatcher: the help's tabs, or a part of one.
+            const json &sub = box.at("patcher");
+            check(sub, where + "/" + box.value("text", ""));
+            io = {count_boxes(sub, "inlet"), count_boxes(sub, "outlet")};
         } else if (name == "pfft~") {
             if (args.empty() || args[0].a_type != A_SYM) {
                 ADD_FAILURE() << where << ": pfft~ without a subpatcher: " << box;
@@ -157,9 +182,20 @@ Io Walk::check(const json &patcher, const std::string &where) {
         if (is_package_class(class_of(source)))
             shown[class_of(source)].outlets.insert(outlet);
         const std::string target = class_of(dest);
+        wires.insert({class_of(source), target});
         if (!is_package_class(target))
             continue;
         connected_inlets[to].insert(inlet);
+        if (source.value("maxclass", "") == "attrui") {
+            auto object = package::create(dest.at("text"));
+            const std::string attribute = source.value("attr", "");
+            if (!object)
+                continue;  // reported with the box
+            const auto names = object->attributes();
+            EXPECT_TRUE(std::find(names.begin(), names.end(), attribute) != names.end())
+                << where << ": no such attribute: " << source;
+            shown[target].selectors.insert(attribute);
+        }
         if (source.value("maxclass", "") == "message") {
             auto object = package::create(dest.at("text"));
             if (!object)
@@ -216,6 +252,30 @@ TEST(HelpPatchers, CentroidHelpShowsBothWirings) {
     EXPECT_TRUE(wirings.count({0, 1}));
     EXPECT_TRUE(wirings.count({0}));
     EXPECT_EQ(walk.patchers.size(), 2u);  // the help and the spectral subpatcher it loads
+}
+
+// The tracker's help in the vendor's tabs (basic use, the attributes), each with its header; a
+// sound file and the sound card's input to choose from; the notes on a keyboard and on the
+// system's synthesizer through the host's MIDI objects.
+TEST(HelpPatchers, TrackHelpHasTabsBothInputsAndPlaysItsNotes) {
+    const json help = package::read_json(package::file("help/morv.track~.maxhelp"));
+    std::vector<std::string> tabs;
+    for (const auto &entry : help["patcher"]["boxes"]) {
+        const json &box = entry["box"];
+        if (box.contains("patcher") && box["patcher"].value("showontab", 0) == 1)
+            tabs.push_back(box.value("text", ""));
+    }
+    EXPECT_EQ(tabs, (std::vector<std::string>{"p basic", "p attributes"}));
+    Walk walk = walk_help("morv.track~");
+    for (const auto &wire :
+         std::vector<std::pair<std::string, std::string>>{{"sfplay~", "selector~"},
+                                                          {"adc~", "selector~"},
+                                                          {"selector~", "morv.track~"},
+                                                          {"morv.track~", "noteout"},
+                                                          {"morv.track~", "unpack"},
+                                                          {"unpack", "kslider"},
+                                                          {"attrui", "morv.track~"}})
+        EXPECT_TRUE(walk.wires.count(wire)) << wire.first << " -> " << wire.second;
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ const std::vector<std::string> &classes() {
         auto &host = morvhost::Host::get();
         host.add_search_path(MORV_EXTERNALS_DIR);
         host.load_extensions(MORV_EXTENSIONS_DIR);
-        return std::vector<std::string>{"zid~", "morv.centroid~"};
+        return std::vector<std::string>{"zid~", "morv.centroid~", "morv.track~"};
     }();
     return names;
 }

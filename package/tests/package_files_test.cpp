@@ -16,10 +16,10 @@ namespace {
 
 TEST(PackageFiles, EveryJsonAndXmlFileParses) {
     const auto json = package::files_with({".json", ".maxhelp", ".maxpat"});
-    EXPECT_EQ(json.size(), 4u);  // package-info.json, two help patchers, one subpatcher
+    EXPECT_EQ(json.size(), 5u);  // package-info.json, three help patchers, one subpatcher
     for (const auto &path : json) EXPECT_NO_THROW(package::read_json(path)) << path;
     const auto xml = package::files_with({".xml"});
-    EXPECT_EQ(xml.size(), 2u);
+    EXPECT_EQ(xml.size(), 3u);
     for (const auto &path : xml) {
         tinyxml2::XMLDocument doc;
         EXPECT_EQ(doc.LoadFile(path.c_str()), tinyxml2::XML_SUCCESS) << path << doc.ErrorStr();
