@@ -1,5 +1,6 @@
-// rows.cpp - runs zid~ and morv.centroid~ through the stand-in host on fixed signals at many
-// settings and writes every output row as the shortest text that reads back to the same double.
+// rows.cpp - runs zid~, morv.track~ and morv.centroid~ through the stand-in host on fixed signals
+// at many settings and writes every output row as the shortest text that reads back to the same
+// double.
 // Two builds of the package (Linux, Windows) must write the same file byte for byte.
 //
 //   morv_rows OUTPUT
@@ -86,6 +87,50 @@ bool pitch(std::ofstream &out, const PitchRun &run) {
     return true;
 }
 
+struct TrackRun {
+    const char *box;
+    long vector;
+    double samplerate;
+    Signal signal;
+};
+
+// One row per frame: logical time in samples, pitch, voicing probability; then, after a
+// "# notes" line, one per note event: time, pitch, velocity.  Half a second of silence follows
+// the signal, longer than any run's delay, so every frame is decided and every note ends.
+bool track(std::ofstream &out, const TrackRun &run) {
+    auto tracker = Box::create(run.box);
+    if (!tracker)
+        return false;
+    std::vector<double> input = make(run.signal, run.samplerate);
+    input.resize(input.size() + static_cast<std::size_t>(run.samplerate / 2), 0.0);
+    DspGraph graph;
+    graph.connect(input, *tracker, 0);
+    if (!graph.compile(run.samplerate, run.vector))
+        return false;
+    const long vectors = static_cast<long>(input.size()) / run.vector;
+    for (long v = 0; v < vectors; ++v) {
+        graph.run(1);
+        Host::get().run_scheduler();
+    }
+    out << "# " << run.box << " / vector " << run.vector << " / " << text(run.samplerate)
+        << " Hz / " << name(run.signal) << "\n";
+    const auto pitch = tracker->outlet(0).messages();
+    const auto voicing = tracker->outlet(1).floats();
+    if (pitch.size() != voicing.size() || pitch.empty())
+        return false;
+    for (std::size_t i = 0; i < pitch.size(); ++i)
+        out << pitch[i].time_samples << ',' << text(atom_getfloat(&pitch[i].atoms[0])) << ','
+            << text(voicing[i]) << "\n";
+    out << "# notes\n";
+    for (const auto &note : tracker->outlet(2).messages()) {
+        if (note.atoms.size() != 2)
+            return false;
+        out << note.time_samples << ',' << atom_getlong(&note.atoms[0]) << ','
+            << atom_getlong(&note.atoms[1]) << "\n";
+    }
+    return true;
+}
+
 struct CentroidRun {
     long fft_size;
     long overlap;
@@ -141,6 +186,13 @@ int main(int argc, char **argv) {
         {"zid~ 0 200 1", "threshold 0.05", 256, Signal::glide, 0},
         {"zid~ @down 1 @minfreq 40 @period 7.5", "", 100, Signal::noise, 0},
     };
+    const TrackRun track_runs[] = {
+        {"morv.track~", 64, 44100, Signal::tone},
+        {"morv.track~ @lag 0", 64, 44100, Signal::glide},
+        {"morv.track~ @lag 100 @unit midi", 128, 48000, Signal::glide},
+        {"morv.track~ @fmin 80 @fmax 1000", 1000, 44100, Signal::tone},
+        {"morv.track~ @fmin 60 @fmax 1500 @lag 50 @a4 442 @unit midi", 32, 48000, Signal::noise},
+    };
     const CentroidRun centroid_runs[] = {
         {256, 2, false, 44100, Signal::tone},  {1024, 4, false, 44100, Signal::noise},
         {1024, 4, true, 44100, Signal::glide}, {4096, 8, false, 48000, Signal::glide},
@@ -151,6 +203,7 @@ int main(int argc, char **argv) {
     std::ofstream out(argv[1], std::ios::binary);  // "\n" stays "\n" on Windows too
     bool ok = static_cast<bool>(out);
     for (const auto &run : pitch_runs) ok = ok && pitch(out, run);
+    for (const auto &run : track_runs) ok = ok && track(out, run);
     for (const auto &run : centroid_runs) ok = ok && centroid(out, run);
     out.close();
     if (!ok || !out) {
