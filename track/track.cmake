@@ -21,4 +21,22 @@ if(TARGET morvhost)
             SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/track_realtime_test.cpp
             LIBS morvhost MODULES morv_track)
     endif()
+    # Supervising system calls takes the processor's numbering, and the seccomp listener a native
+    # kernel (not an emulator's).
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64"
+       AND NOT CMAKE_CROSSCOMPILING AND NOT MORV_SANITIZE)
+        morv_add_test(morv_track_syscalls_test
+            SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/track_syscalls_test.cpp
+            LIBS morvhost MODULES morv_track)
+    endif()
+endif()
+
+# The perform routine's share of one core (bench/track_perform_bench.cpp); run by hand.
+if(MORV_BUILD_BENCHMARKS AND TARGET morvhost)
+    find_package(benchmark REQUIRED)
+    add_executable(track_perform_bench ${CMAKE_CURRENT_LIST_DIR}/bench/track_perform_bench.cpp)
+    target_link_libraries(track_perform_bench PRIVATE morvhost benchmark::benchmark_main)
+    target_compile_definitions(track_perform_bench PRIVATE
+        MORV_EXTERNALS_DIR="${MORV_EXTERNALS_DIR}")
+    add_dependencies(track_perform_bench morv_track)
 endif()
