@@ -22,6 +22,14 @@
 // the two builds may choose different ones: there frequency and periodicity may differ by any
 // amount, in at most 1 % of the pitch rows.
 //
+// morv.track~ reads the same difference function.  Its frame rows (time, pitch, voicing): the
+// pitch comes from a refined dip, so it keeps zid~'s frequency bound, and its sign (the decoder's
+// voiced or unvoiced) must agree; the voicing probability is the prior weight of the thresholds
+// that some dip passes, so a dip within B of one of the 100 thresholds may move it by that
+// threshold's weight, at most the prior's largest, V.  Beyond these (another path decoded) in at
+// most 1 % of the frame rows.  Its note rows must be the same byte for byte: a note is decided on
+// many frames, and a change there would be heard.
+//
 //   morv_rows_near NATIVE_ROWS ROWS
 #include <algorithm>
 #include <charconv>
@@ -31,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "track_candidates.h"
 #include "yin_correlation.h"
 
 namespace {
@@ -42,16 +51,27 @@ std::vector<std::string> lines(const char *path) {
     return all;
 }
 
-// time, frequency, amplitude, periodicity
-bool parse(const std::string &line, double (&v)[4]) {
+// N comma-separated numbers: zid~'s time, frequency, amplitude, periodicity; the tracker's time,
+// pitch, voicing.
+template <int N>
+bool parse(const std::string &line, double (&v)[N]) {
     const char *p = line.data(), *end = p + line.size();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < N; ++i) {
         const auto r = std::from_chars(p, end, v[i]);
-        if (r.ec != std::errc() || (i < 3 ? r.ptr == end || *r.ptr != ',' : r.ptr != end))
+        if (r.ec != std::errc() || (i < N - 1 ? r.ptr == end || *r.ptr != ',' : r.ptr != end))
             return false;
         p = r.ptr + 1;
     }
     return true;
+}
+
+// The largest weight the tracker's prior, Beta(2, 18) (docs/objects.md), gives one threshold.
+double largest_threshold_weight() {
+    const track_prior prior = track_beta_prior(2, 18);
+    double largest = 0;
+    for (int k = 1; k <= kTrackThresholds; ++k)
+        largest = std::max(largest, prior.cumulative[k] - prior.cumulative[k - 1]);
+    return largest;
 }
 
 double relative(double a, double b) {
@@ -79,8 +99,12 @@ int main(int argc, char **argv) {
     const double amplitude_bound = w * u;
     const double frequency_bound = b * w / (3 * pi * pi);
 
-    bool pitch = false;
+    const double voicing_bound = largest_threshold_weight();
+
+    enum class Block { exact, pitch, track } block = Block::exact;
     int rows = 0, differing = 0, beyond_1e4 = 0, choices = 0;
+    int track_rows = 0, track_differing = 0, paths = 0;
+    double track_cents = 0, track_voicing = 0;
     double largest[3] = {0, 0, 0}, periodic_cents = 0;
     for (std::size_t i = 0; i < here.size(); ++i) {
         const std::string &a = native[i], &h = here[i];
@@ -92,12 +116,34 @@ int main(int argc, char **argv) {
         if (h.starts_with('#') || a.starts_with('#')) {
             if (h != a)
                 return fail("the headers differ");
-            pitch = h.starts_with("# zid~");
+            block = h.starts_with("# zid~")          ? Block::pitch
+                    : h.starts_with("# morv.track~") ? Block::track
+                                                     : Block::exact;
             continue;
         }
-        if (!pitch) {
+        if (block == Block::exact) {
             if (h != a)
-                return fail("a row outside zid~'s differs");
+                return fail("a row outside zid~'s and the tracker's frames differs");
+            continue;
+        }
+        if (block == Block::track) {
+            ++track_rows;
+            if (h == a)
+                continue;
+            ++track_differing;
+            double x[3], y[3];
+            if (!parse(a, x) || !parse(h, y))
+                return fail("not a tracker's frame row");
+            if (x[0] != y[0])
+                return fail("the times differ");
+            const bool same_decision = std::signbit(x[1]) == std::signbit(y[1]);
+            const double dv = std::fabs(x[2] - y[2]);
+            track_voicing = std::max(track_voicing, dv);
+            if (same_decision && x[1] != 0 && y[1] != 0)
+                track_cents = std::max(track_cents, std::fabs(1200 * std::log2(x[1] / y[1])));
+            if (same_decision && relative(x[1], y[1]) <= frequency_bound && dv <= voicing_bound)
+                continue;
+            ++paths;  // another path decoded
             continue;
         }
         ++rows;
@@ -133,8 +179,12 @@ int main(int argc, char **argv) {
         "bounds: amplitude %.3g, aperiodicity %.3g, frequency %.3g)\n",
         here.size(), rows, differing, largest[0], largest[1], largest[2], beyond_1e4,
         periodic_cents, choices, w, amplitude_bound, b, frequency_bound);
-    if (choices * 100 > rows) {
-        std::fprintf(stderr, "another dip chosen in more than 1 %% of the rows\n");
+    std::printf(
+        "%d tracker frame rows, %d of them differ; at most %.3g cents and %.3g in voicing "
+        "apart; another path in %d (bound: voicing %.3g)\n",
+        track_rows, track_differing, track_cents, track_voicing, paths, voicing_bound);
+    if (choices * 100 > rows || paths * 100 > track_rows) {
+        std::fprintf(stderr, "another dip or path chosen in more than 1 %% of the rows\n");
         return 1;
     }
     return 0;
