@@ -37,7 +37,7 @@ using morvhost::Host;
 
 // Work is counted in the frame's FFT correlation and the decoder's transitions; a sample through
 // the host and the decimation costs about as much as four of them.
-constexpr std::int64_t work_per_input = std::int64_t{1} << 24;
+constexpr std::int64_t work_per_input = std::int64_t{1} << 22;
 constexpr std::int64_t work_per_sample = 4;
 constexpr long max_vector = 4096;
 constexpr long max_vectors_per_step = 256;
