@@ -3,6 +3,9 @@ morv_add_external(morv_track NAME "morv.track~" ENTRY main
                   SOURCES ${CMAKE_CURRENT_LIST_DIR}/src/track.cpp
                           ${CMAKE_CURRENT_LIST_DIR}/src/track_queue.cpp
                   LIBS track_engine morv_version)
+# The MIDI pitches it sends are computed in the scheduler, operation by operation; a fused
+# multiply-add (GCC's default on ARM) would change their last digits there alone.
+target_compile_options(morv_track PRIVATE -ffp-contract=off)
 
 if(TARGET morvhost)
     morv_add_test(morv_track_object_test
