@@ -6,6 +6,9 @@
 #include <cmath>
 #include <memory>
 
+#include <sndfile.h>
+
+#include "morvhost/host.hpp"
 #include "run_command.hpp"
 #include "wav_fixture.hpp"
 
@@ -152,6 +155,53 @@ TEST_F(Track, MidiUnitAndSeveralFilesWithTheirNotes) {
     }
     const auto r = run_morvkit({"track", melody, "--output-dir", out, "--notes", dir / "n.csv"});
     EXPECT_EQ(r.status, 2);
+}
+
+// The command is the object: at the same settings and vector size, every frame the command writes
+// is the one the object sends from the same samples (as the file holds them), value for value,
+// and, where the vector divides the hop, at its sending time less @delay.
+TEST_F(Track, FramesAreTheObjectsValueForValue) {
+    SF_INFO info{};
+    SNDFILE *file = sf_open(melody.c_str(), SFM_READ, &info);
+    ASSERT_TRUE(file);
+    std::vector<double> samples(static_cast<std::size_t>(info.frames));
+    sf_readf_double(file, samples.data(), info.frames);
+    sf_close(file);
+    auto &host = morvhost::Host::get();
+    ASSERT_TRUE(host.load_module(std::string(MORV_EXTERNALS_DIR) + "/morv.track~" +
+                                 morvhost::Host::module_suffix()));
+    for (const auto &[lag, vector] : {std::pair{"300", 64L}, std::pair{"0", 1000L}}) {
+        const auto rows = csv_numbers(
+            ok({"track", melody, "--lag", lag, "--vector", std::to_string(vector)}).out);
+        auto box = morvhost::Box::create(std::string("morv.track~ @lag ") + lag);
+        ASSERT_TRUE(box);
+        const double delay = atom_getfloat(&box->get_attr("delay")[0]) * rate / 1000.0;
+        std::vector<double> input = samples;
+        input.resize(input.size() + static_cast<std::size_t>(delay) + 2 * 1000, 0.0);
+        morvhost::DspGraph graph;
+        graph.connect(input, *box, 0);
+        ASSERT_TRUE(graph.compile(rate, vector));
+        const std::int64_t start = host.now_samples();
+        for (std::size_t v = 0; v < input.size() / static_cast<std::size_t>(vector); ++v) {
+            graph.run(1);
+            host.run_scheduler();
+        }
+        const auto pitch = box->outlet(0).messages();
+        const auto voicing = box->outlet(1).floats();
+        ASSERT_GE(pitch.size(), rows.size()) << lag;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const double p = atom_getfloat(&pitch[i].atoms[0]);
+            // A vector that divides the hop delivers each frame exactly @delay after its sound.
+            if (256 % vector == 0) {
+                EXPECT_DOUBLE_EQ(
+                    rows[i][0], (static_cast<double>(pitch[i].time_samples - start) - delay) / rate)
+                    << lag << " row " << i;
+            }
+            ASSERT_EQ(rows[i][1], p) << lag << " row " << i;  // negated while unvoiced
+            ASSERT_EQ(rows[i][2], voicing[i]) << lag << " row " << i;
+            ASSERT_EQ(rows[i][3], p > 0 ? 1 : 0) << lag << " row " << i;
+        }
+    }
 }
 
 }  // namespace
