@@ -25,6 +25,7 @@
 #include "z_dsp.h"
 #include "track.h"
 #include "track_engine.h"
+#include "track_pitch.h"
 #include "track_queue.h"
 #include "morv_attributes.h"
 #include "morv_fields.h"
@@ -122,10 +123,6 @@ void track_perform(t_object *object, t_object *, double **ins, long numins, doub
 
 // ---- scheduler --------------------------------------------------------------------------------
 
-double midi_at(double frequency, double a4) {
-    return 69.0 + 12.0 * std::log2(frequency / a4);
-}
-
 void send_note(track_t *x, int32_t pitch, int32_t velocity) {
     t_atom list[2];
     atom_setlong(&list[0], pitch);
@@ -142,8 +139,7 @@ void end_note(track_t *x) {
 
 void start_note(track_t *x, double midi_at_440, double velocity, uint32_t epoch, double a4) {
     end_note(x);  // never two at once, whatever arrives
-    const double pitch = std::round(midi_at_440 - 12.0 * std::log2(a4 / 440.0));
-    x->sounding_pitch = pitch > 0.0 ? (pitch < 127.0 ? static_cast<int32_t>(pitch) : 127) : 0;
+    x->sounding_pitch = track_note_pitch(midi_at_440, a4);
     x->sounding_epoch = epoch;
     x->sounding = 1;
     send_note(x, x->sounding_pitch, static_cast<int32_t>(velocity));
@@ -153,7 +149,7 @@ void send_frame(track_t *x, double signed_frequency, double voicing, bool midi, 
     outlet_float(x->voicing_outlet, voicing);
     double pitch = signed_frequency;
     if (midi && signed_frequency != 0.0)
-        pitch = std::copysign(midi_at(std::fabs(signed_frequency), a4), signed_frequency);
+        pitch = std::copysign(track_midi_at(std::fabs(signed_frequency), a4), signed_frequency);
     outlet_float(x->pitch_outlet, pitch);
 }
 
